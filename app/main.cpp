@@ -1,0 +1,2 @@
+// Entry point (placeholder until start-up lands).
+int main() { return 0; }

@@ -1,0 +1,15 @@
+// Reading uncompressed 24-bit BMP files into RGB pixels, without any GL.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+struct BitmapImage {
+    uint32_t width = 0;
+    uint32_t height = 0;  // absolute value for top-down files
+    std::unique_ptr<unsigned char[]> pixels;  // RGB, bottom row first, rows unpadded
+};
+
+// Fills image from the file; on failure prints the reason on standard output
+// and returns 0 (image then must not be used).
+int loadBitmap(const char* fileName, BitmapImage& image);

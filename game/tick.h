@@ -1,0 +1,4 @@
+// One fixed simulation step of the World.
+#pragma once
+
+void updateWorld();

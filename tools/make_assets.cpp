@@ -1,0 +1,2 @@
+// Placeholder generator.
+int main() { return 0; }
