@@ -1,1 +1,112 @@
-// placeholder
+// Start-up: the window, the callbacks, the one-time game set-up and the tick chain.
+#include "app/startup.h"
+
+#include <cstdint>
+#include <ctime>
+
+#include <GL/freeglut.h>
+
+#include "app/input.h"
+#include "assets/mesh.h"
+#include "assets/texture.h"
+#include "game/platform.h"
+#include "game/random.h"
+#include "game/tick.h"
+#include "game/world.h"
+#include "render/frame.h"
+
+namespace {
+
+constexpr unsigned int tickPeriodMs = 41;
+
+// Ticks armed with Playing that have not fired yet: 0 or 1 while one chain runs.
+int pendingPlayingTicks = 0;
+
+void switchOffRocketLight(int slot) {
+    glDisable(static_cast<GLenum>(GL_LIGHT1 + slot));
+}
+
+void requestRedisplay() {
+    glutPostRedisplay();
+}
+
+void setLightColours(GLenum light, const GLfloat* ambient, const GLfloat* diffuse,
+                     const GLfloat* specular) {
+    glLightfv(light, GL_DIFFUSE, diffuse);
+    glLightfv(light, GL_AMBIENT, ambient);
+    glLightfv(light, GL_SPECULAR, specular);
+}
+
+}  // namespace
+
+void createGameWindow() {
+    glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH | GLUT_RGB);
+    glutInitWindowSize(500, 500);
+    glutInitWindowPosition(100, 100);
+    glutCreateWindow("Skorvane");
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+}
+
+void registerCallbacks() {
+    glutDisplayFunc(onDisplay);
+    glutMouseFunc(onMouse);
+    glutKeyboardFunc(onKeyboard);
+    glutReshapeFunc(onReshape);
+    glutPassiveMotionFunc(onPassiveMotion);
+}
+
+void initGame() {
+    // The core reaches GL and GLUT only through these two hooks.
+    platformHooks.disableRocketLight = switchOffRocketLight;
+    platformHooks.requestRedisplay = requestRedisplay;
+    seedRandom(static_cast<uint32_t>(std::time(nullptr)));
+    loadMesh("cessna500.m");
+    loadTexture("asteroid.bmp", AsteroidTexture);
+    loadTexture("fire.bmp", FireTexture);
+    loadTexture("smoke.bmp", SmokeTexture);
+    initMainLight();
+    initRocketLights();
+    newGame();
+}
+
+void initMainLight() {
+    static const GLfloat ambient[4] = {0.6f, 0.6f, 0.6f, 1.0f};
+    static const GLfloat diffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+    static const GLfloat specular[4] = {0.0f, 0.0f, 0.0f, 1.0f};  // no highlight
+    glEnable(GL_LIGHT0);
+    setLightColours(GL_LIGHT0, ambient, diffuse, specular);
+    glShadeModel(GL_SMOOTH);
+}
+
+void initRocketLights() {
+    static const GLfloat orange[4] = {0.8f, 0.25f, 0.0f, 1.0f};
+    static const GLfloat specular[4] = {1.0f, 0.4f, 0.0f, 1.0f};
+    // The third light fades twice as fast; the drawing switches them on.
+    static const GLfloat attenuation[rocketSlots] = {0.01f, 0.01f, 0.02f};
+    for (int i = 0; i < rocketSlots; ++i) {
+        const GLenum light = static_cast<GLenum>(GL_LIGHT1 + i);
+        setLightColours(light, orange, orange, specular);
+        glLightf(light, GL_QUADRATIC_ATTENUATION, attenuation[i]);
+    }
+    glShadeModel(GL_SMOOTH);
+}
+
+void armTick(int state) {
+    if (state == Playing) ++pendingPlayingTicks;
+    glutTimerFunc(tickPeriodMs, onTimer, state);
+}
+
+void startTickChain() {
+    // A Playing tick still pending keeps the old chain alive: it runs the
+    // update and re-arms with the state as it then stands.
+    if (pendingPlayingTicks == 0) armTick(Playing);
+}
+
+void onTimer(int value) {
+    if (value != Playing) return;  // this chain ends here
+    if (pendingPlayingTicks > 0) --pendingPlayingTicks;
+    updateWorld();
+    armTick(world.playState);
+}
