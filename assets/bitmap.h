@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 
 struct BitmapImage {
@@ -10,6 +11,12 @@ struct BitmapImage {
     std::unique_ptr<unsigned char[]> pixels;  // RGB, bottom row first, rows unpadded
 };
 
+// Larger pictures are refused before anything is allocated.
+constexpr uint32_t maxBitmapSide = 16384;
+
 // Fills image from the file; on failure prints the reason on standard output
 // and returns 0 (image then must not be used).
 int loadBitmap(const char* fileName, BitmapImage& image);
+
+// The same from an open stream; fileName only names it in messages.
+int readBitmap(std::FILE* file, const char* fileName, BitmapImage& image);

@@ -1,7 +1,9 @@
 // The ".m" triangle mesh: value types, the one loaded Mesh and its reader.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 struct Vec3 {
@@ -36,3 +38,12 @@ void loadMesh(const char* fileName);
 void readMeshFile(const char* fileName);
 void parseMeshLine(const char* line);
 void printMeshSummary();
+
+// Runs the line reader over an open text stream, through a buffer of
+// chunkBytes plus one longest line; readMeshFile uses a megabyte.
+// fileName only names messages.
+void readMeshStream(std::FILE* file, const char* fileName, size_t chunkBytes);
+
+// Runs the line reader over a whole file's text held in memory. text[size]
+// must be writable: lines are cut in place. fileName only names messages.
+void parseMeshText(char* text, size_t size, const char* fileName);
