@@ -42,6 +42,9 @@ bench: deps $(BENCH_BUILD)/CMakeCache.txt
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	cmake --build $(BENCH_BUILD) --target run_bench
 
+fuzz: deps
+	./fuzz/run-fuzzers
+
 PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
