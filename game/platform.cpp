@@ -1,1 +1,11 @@
-// placeholder
+// The platform seam's default: hooks that do nothing until app/ or a test binds them.
+#include "game/platform.h"
+
+namespace {
+
+void ignoreRocketLight(int) {}
+void ignoreRedisplay() {}
+
+}  // namespace
+
+PlatformHooks platformHooks = {ignoreRocketLight, ignoreRedisplay};
