@@ -5,7 +5,7 @@ BENCH_BUILD ?= build-bench
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
-.PHONY: all deps build run test test-unit test-asan bench fuzz install clean
+.PHONY: all deps build run test test-unit test-asan bench fuzz install screenshot clean
 
 all: build
 
@@ -48,6 +48,10 @@ fuzz: deps
 PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# Plays the game under Xvfb and refreshes the README's picture.
+screenshot: build
+	cmake --build $(BUILD) --target update_screenshot
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) build-fuzz
