@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
-#include <vector>
 
 // A folder of its own per test, removed at the end.
 class ScratchDir {
@@ -29,10 +29,8 @@ public:
 
     std::string file(const std::string& name) const { return path_ + "/" + name; }
     const std::string& path() const { return path_; }
-
     std::string write(const std::string& name, const std::string& bytes) const {
-        std::ofstream out(file(name), std::ios::binary);
-        out.write(bytes.data(), std::streamsize(bytes.size()));
+        std::ofstream(file(name), std::ios::binary) << bytes;
         return file(name);
     }
 
@@ -41,14 +39,9 @@ private:
 };
 
 inline std::string readFileBytes(const std::string& path) {
-    std::string bytes;
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return bytes;
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
-    std::fclose(file);
-    return bytes;
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
 }
 
 // The fields a hostile or unusual BMP varies; the rest is a plain header.
@@ -61,41 +54,33 @@ struct BmpHeader {
     char signature[2] = {'B', 'M'};
 };
 
-inline void putLe(std::string& bytes, size_t at, uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) bytes[at + size_t(i)] = char((value >> (8 * i)) & 0xff);
-}
-
 // Header, zero fill up to dataOffset, then the given pixel bytes as they are.
 inline std::string bmpBytes(const BmpHeader& h, const std::string& pixelData) {
     std::string bytes(54, '\0');
+    auto put = [&](size_t at, uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) bytes[at + size_t(i)] = char((value >> (8 * i)) & 0xff);
+    };
     bytes[0] = h.signature[0];
     bytes[1] = h.signature[1];
-    putLe(bytes, 2, uint32_t(54 + pixelData.size()), 4);
-    putLe(bytes, 10, h.dataOffset, 4);
-    putLe(bytes, 14, 40, 4);
-    putLe(bytes, 18, h.width, 4);
-    putLe(bytes, 22, h.height, 4);
-    putLe(bytes, 26, h.planes, 2);
-    putLe(bytes, 28, h.bpp, 2);
+    put(2, uint32_t(54 + pixelData.size()), 4);
+    put(10, h.dataOffset, 4);
+    put(14, 40, 4);
+    put(18, h.width, 4);
+    put(22, h.height, 4);
+    put(26, h.planes, 2);
+    put(28, h.bpp, 2);
     if (h.dataOffset > 54) bytes.resize(h.dataOffset, '\x55');
     return bytes + pixelData;
 }
 
-struct ProcessResult {
-    std::string output;  // standard output only
-    int exitStatus = -1;
-};
-
-// Runs program (no arguments) with workDir as its working directory.
-inline ProcessResult runProgram(const std::string& program, const std::string& workDir) {
-    std::string command = "cd '" + workDir + "' && '" + program + "'";
-    ProcessResult result;
+// Runs program (no arguments) in workDir: its standard output and exit status.
+inline std::pair<std::string, int> runProgram(const std::string& program,
+                                              const std::string& workDir) {
+    std::string command = "cd '" + workDir + "' && '" + program + "'", output;
     std::FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
+    if (!pipe) return {"", -1};
     char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
     int status = pclose(pipe);
-    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return {output, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 }

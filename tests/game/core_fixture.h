@@ -8,6 +8,8 @@
 
 #include "game/platform.h"
 #include "game/random.h"
+#include "game/tick.h"
+#include "game/weapons.h"
 #include "game/world.h"
 
 struct HookLog {
@@ -15,57 +17,35 @@ struct HookLog {
     int redisplays = 0;
     bool pointerCopiedBeforeRedisplay = true;  // redisplay must be the tick's last act
 };
-
 inline HookLog hookLog;
 
-inline void recordLightOff(int slot) {
-    hookLog.lightsOff.push_back(slot);
-}
-
+inline void recordLightOff(int slot) { hookLog.lightsOff.push_back(slot); }
 inline void recordRedisplay() {
     ++hookLog.redisplays;
-    if (world.prevMouseX != world.mouseX || world.prevMouseY != world.mouseY) {
+    if (world.prevMouseX != world.mouseX || world.prevMouseY != world.mouseY)
         hookLog.pointerCopiedBeforeRedisplay = false;
-    }
 }
 
-// Asteroids out of play: dead, far away, with a fire-ball too big to end soon,
-// so they neither respawn nor can be hit.
-inline void parkAsteroids() {
-    for (Asteroid& a : world.asteroids) {
-        a = Asteroid{};
-        a.z = -1000.0f;
-        a.fireballRadius = 1.0e6f;
-    }
+inline void tick(int n = 1) {
+    for (int i = 0; i < n; ++i) updateWorld();
 }
 
 // A live asteroid that holds still (the fixture's speed factor is 0).
-inline Asteroid& placeAsteroid(int slot, float x, float y, float z, float radius) {
+inline Asteroid& placeAsteroid(int slot, float x, float y, float z, float radius,
+                               int32_t alive = 1) {
     Asteroid& a = world.asteroids[slot];
     a = Asteroid{};
     a.x = x;
     a.y = y;
     a.z = z;
     a.radius = a.health = radius;
-    a.alive = 1;
+    a.alive = alive;
     return a;
 }
 
 // A bullet that will stand at (x, y, z) once the next tick has moved it.
-inline Bullet& placeBullet(int slot, float x, float y, float z) {
-    Bullet& b = world.bullets[slot];
-    b = Bullet{x, y, z + 1.0f, 1.0f, 1};
-    return b;
-}
-
-// One of 0, 0.05, ..., 0.45 as the float product gives them.
-inline bool isSpeedStep(float speed) {
-    for (int k = 0; k < 10; ++k) {
-        if (speed == static_cast<float>(k) * 0.05f) {
-            return true;
-        }
-    }
-    return false;
+inline void placeBullet(int slot, float x, float y, float z) {
+    world.bullets[slot] = Bullet{x, y, z + 1.0f, 1.0f, 1};
 }
 
 // k times step for a whole k from lowest to highest, as float products give it.
@@ -75,12 +55,10 @@ inline bool isStepOf(float value, float step, int lowest, int highest) {
            std::fabs(value - k * step) < 1.0e-6f;
 }
 
-// The speed factor of a level as checkLevelUp builds it: 0.05 tripled per level, in float.
+// The speed factor of a level: 0.05 tripled per level, in float.
 inline float levelFactor(int32_t level) {
     float factor = 0.05f;
-    for (int32_t l = 1; l < level; ++l) {
-        factor = factor * 3.0f;
-    }
+    for (int32_t l = 1; l < level; ++l) factor = factor * 3.0f;
     return factor;
 }
 
@@ -93,7 +71,8 @@ protected:
     }
     void TearDown() override { platformHooks = savedHooks; }
 
-    // A game in play with every asteroid parked and the pointer at rest mid-window.
+    // A game in play, pointer at rest mid-window, every asteroid out of play:
+    // dead, far away, with a fire-ball too big to end soon.
     static void resetWorld() {
         hookLog = HookLog{};
         world = World{};
@@ -105,7 +84,8 @@ protected:
         world.starSpeed = 0.4f;
         world.windowWidth = world.windowHeight = 500;
         world.mouseX = world.mouseY = world.prevMouseX = world.prevMouseY = 250;
-        parkAsteroids();
+        for (int k = 0; k < asteroidCount; ++k)
+            placeAsteroid(k, 0, 0, -1000.0f, 0, 0).fireballRadius = 1.0e6f;
     }
 
     PlatformHooks savedHooks{};

@@ -4,18 +4,23 @@
 
 #include <GL/freeglut.h>
 
-inline void openTestWindow(int width = 500, int height = 500) {
-    static bool open = false;
-    if (open) return;
+// glutInit with a stand-in command line; closing a window must not end the test.
+inline void initGlutForTest() {
     int argc = 1;
     char name[] = "skorvane-test";
     char* argv[] = {name, nullptr};
     glutInit(&argc, argv);
+    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
+}
+
+inline void openTestWindow(int width = 500, int height = 500) {
+    static bool open = false;
+    if (open) return;
+    initGlutForTest();
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH | GLUT_RGB);
     glutInitWindowSize(width, height);
     glutInitWindowPosition(100, 100);
     glutCreateWindow("Skorvane");
-    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
     open = true;
 }
 
