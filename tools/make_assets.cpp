@@ -167,11 +167,11 @@ struct CraftBuilder {
 constexpr float canopyColour[3] = {0.2f, 0.35f, 0.7f};
 constexpr float stripeColour[3] = {0.8f, 0.1f, 0.1f};
 
-// Fuselage: rings of 12 around the x axis, nose cone at -x, tail cone at +x.
+// Fuselage: rings of 8 around the x axis, nose cone at -x, tail cone at +x.
 void addFuselage(CraftBuilder& craft) {
-    const float stations[][2] = {{-17, 1.2f}, {-14, 2.0f}, {-10, 2.4f}, {-5, 2.5f}, {0, 2.4f},
-                                 {5, 2.1f},   {10, 1.6f},  {14, 1.1f},  {17, 0.6f}};
-    const int around = 12, rings = 9;
+    const float stations[][2] = {{-17, 1.2f}, {-12, 2.2f}, {-5, 2.5f}, {2, 2.35f},
+                                 {8, 1.9f},   {13, 1.2f},  {17, 0.6f}};
+    const int around = 8, rings = 7;
     int nose = craft.addPoint(-19, 0, 0);
     int first = 0;
     for (int i = 0; i < rings; ++i) {
@@ -191,7 +191,7 @@ void addFuselage(CraftBuilder& craft) {
     for (int i = 0; i + 1 < rings; ++i) {
         for (int j = 0; j < around; ++j) {
             MeshPoint axis{(stations[i][0] + stations[i + 1][0]) / 2, 0, 0};
-            bool canopy = (i == 1 || i == 2) && (j >= 1 && j <= 4);
+            bool canopy = i == 1 && (j == 0 || j == around - 1);  // on top, behind the nose
             const float* colour = canopy ? canopyColour : nullptr;
             craft.addTriangle(ring(i, j), ring(i + 1, j), ring(i + 1, j + 1), axis, colour, 2);
             craft.addTriangle(ring(i, j), ring(i + 1, j + 1), ring(i, j + 1), axis, colour, 2);
@@ -261,10 +261,10 @@ MeshText craftMesh() {
                            "faces list their corners counter-clockwise seen from outside"};
     addFuselage(craft);
     for (float side : {1.0f, -1.0f}) {
-        addSlab(craft, {-5, 7, -3, 4, 0.9f, 0, 17 * side, -0.8f, 5, false}, true);   // wing
-        addSlab(craft, {12, 4, 14, 2.5f, 0.5f, 0, 6.5f * side, 0.3f, 2, false}, false);  // tail plane
+        addSlab(craft, {-5, 7, -3, 4, 0.9f, 0, 17 * side, -0.8f, 3, false}, true);   // wing
+        addSlab(craft, {12, 4, 14, 2.5f, 0.5f, 0, 6.5f * side, 0.3f, 1, false}, false);  // tail plane
     }
-    addSlab(craft, {11, 6, 15, 3, 0.5f, 0.5f, 7, 0, 3, true}, false);  // fin
+    addSlab(craft, {11, 6, 15, 3, 0.5f, 0.5f, 7, 0, 1, true}, false);  // fin
     return craft.text;
 }
 
