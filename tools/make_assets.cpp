@@ -93,8 +93,8 @@ RgbPicture asteroidPicture() {
     return picture;
 }
 
-// Flame: white-yellow core through orange to red, dark at the rim so that it
-// fades out where it is blended.
+// Flame: white-yellow core through orange to red, dark at the rim, so a
+// fire-ball glows in the middle and darkens towards its edge.
 RgbPicture firePicture() {
     RgbPicture picture = blankPicture(128);
     for (uint32_t y = 0; y < 128; ++y) {
@@ -111,8 +111,9 @@ RgbPicture firePicture() {
     return picture;
 }
 
-// Smoke puff: soft grey, near white in the middle, black at the rim (the
-// textures have no alpha; black blends away).
+// Smoke puff: soft grey, near white in the middle, black at the rim. The
+// pictures carry no alpha: a trail square is blended by its life as a whole,
+// so the dark rim darkens what lies behind it like the edge of a cloud.
 RgbPicture smokePicture() {
     RgbPicture picture = blankPicture(128);
     for (uint32_t y = 0; y < 128; ++y) {
