@@ -7,24 +7,11 @@
 
 namespace {
 
-struct WindowShape {
-    int32_t width = -1;
-    int32_t height = -1;
-    double aspect = 1.0;
-};
-
-WindowShape shape;
-
-// Recomputed only when the window changes size; a height of 0 (minimised)
-// counts as 1 so that no division by zero reaches GL.
+// A height of 0 (a minimised window) counts as 1, so no division by zero
+// reaches GL.
 double windowAspect() {
-    if (world.windowWidth != shape.width || world.windowHeight != shape.height) {
-        shape.width = world.windowWidth;
-        shape.height = world.windowHeight;
-        const int32_t height = shape.height < 1 ? 1 : shape.height;
-        shape.aspect = static_cast<double>(shape.width) / static_cast<double>(height);
-    }
-    return shape.aspect;
+    const int32_t height = world.windowHeight < 1 ? 1 : world.windowHeight;
+    return static_cast<double>(world.windowWidth) / static_cast<double>(height);
 }
 
 }  // namespace
