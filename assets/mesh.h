@@ -1,7 +1,6 @@
-// The ".m" triangle mesh: value types, the one loaded Mesh and its reader.
+// The ".m" triangle mesh: the one loaded Mesh and its reader.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -11,12 +10,6 @@ struct Vec3 {
     Vec3() = default;
     Vec3(float x_, float y_, float z_) : x(x_), y(y_), z(z_) {}
 };
-
-Vec3 operator+(Vec3 a, Vec3 b);
-Vec3 operator-(Vec3 a, Vec3 b);
-Vec3 cross(Vec3 a, Vec3 b);
-Vec3 normalized(Vec3 v);
-Vec3 unitNormal(Vec3 a, Vec3 b);
 
 struct MeshVertex {
     float x, y, z;
@@ -34,16 +27,10 @@ struct Mesh {
 
 extern Mesh mesh;
 
+// Reads the named file into the Mesh with its progress lines and summary;
+// a file that cannot be opened is reported and leaves the Mesh as it was.
 void loadMesh(const char* fileName);
-void readMeshFile(const char* fileName);
-void parseMeshLine(const char* line);
-void printMeshSummary();
 
-// Runs the line reader over an open text stream, through a buffer of
-// chunkBytes plus one longest line; readMeshFile uses a megabyte.
-// fileName only names messages.
-void readMeshStream(std::FILE* file, const char* fileName, size_t chunkBytes);
-
-// Runs the line reader over a whole file's text held in memory. text[size]
-// must be writable: lines are cut in place. fileName only names messages.
-void parseMeshText(char* text, size_t size, const char* fileName);
+// Reads the lines of an open text stream into the Mesh; fileName only names
+// the stream in the lines it prints.
+void readMeshStream(std::FILE* text, const char* fileName);

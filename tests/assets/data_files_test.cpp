@@ -74,10 +74,14 @@ TEST(DataFiles, CraftIsClosedOutwardFacingAndSizedForTheGame) {
         const MeshVertex& v = mesh.vertices[size_t(index) - 1];
         return Vec3(v.x, v.y, v.z);
     };
+    auto minus = [](Vec3 a, Vec3 b) { return Vec3(a.x - b.x, a.y - b.y, a.z - b.z); };
+    auto cross = [](Vec3 a, Vec3 b) {
+        return Vec3(a.y * b.z - b.y * a.z, a.z * b.x - a.x * b.z, a.x * b.y - b.x * a.y);
+    };
     double volume = 0;
     for (const MeshFace& f : mesh.faces) {
         const Vec3 a = at(f.indices[0]), b = at(f.indices[1]), c = at(f.indices[2]),
-                   n = cross(b - a, c - b);
+                   n = cross(minus(b, a), minus(c, b));
         EXPECT_GT(std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z), 1e-4f) << "degenerate face";
         const Vec3 bc = cross(b, c);
         volume += double(a.x * bc.x + a.y * bc.y + a.z * bc.z) / 6;

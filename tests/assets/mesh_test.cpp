@@ -24,11 +24,13 @@ protected:
         std::fflush(stdout);
         return testing::internal::GetCapturedStdout();
     }
-    // Only what parseMeshText printed: the loader's own lines left out.
+    // Only what the line reader printed: the loader's own lines left out.
     std::string parse(std::string text) {
         mesh = Mesh();
         testing::internal::CaptureStdout();
-        parseMeshText(text.data(), text.size(), "t.m");
+        std::FILE* file = fmemopen(text.data(), text.size(), "r");
+        readMeshStream(file, "t.m");
+        std::fclose(file);
         std::fflush(stdout);
         return testing::internal::GetCapturedStdout();
     }
