@@ -57,10 +57,6 @@ bool readRows(std::FILE* file, unsigned char* pixels, uint64_t rowBytes, uint32_
     return true;
 }
 
-}  // namespace
-
-namespace {
-
 // What the header promises, once it has passed every test.
 struct PixelLayout {
     long start = headerSize;  // where the first row begins

@@ -208,42 +208,35 @@ void playTrail(Rocket& r) {
     }
 }
 
+// What differs between the two axes of steering: how far the craft's attitude
+// turns per pixel the pointer moved each way, and how fast it levels again.
+struct SteeringAxis {
+    float turnTowardsPlus;   // degrees per pixel while the aim moves towards +
+    float turnTowardsMinus;  // degrees per pixel while the aim moves towards -
+    float relaxStep;         // degrees per tick back towards level
+};
+
+constexpr SteeringAxis bankAxis{-0.2f, 0.2f, 5.0f};            // x: roll
+constexpr SteeringAxis pitchAxis{0.05f, -1.0f / 15.0f, 1.0f};  // y: pitch
+
 // Pixel tests are on integers and the tenths are integer divisions, so the
 // edge zones are exactly as wide as the window gives them. The pointer's move
 // is taken in 64 bits so no pair of positions can overflow.
-void steerHorizontal(int64_t dx) {
-    const int32_t w = world.windowWidth;
-    const float moved = static_cast<float>(std::llabs(dx));
-    if (world.aimX <= 12.0f && (dx > 0 || world.mouseX > w - w / 10)) {
-        world.aimX += 0.25f;
-        world.craftRoll -= moved * 0.2f;
-    } else if (world.aimX >= -12.0f && (dx < 0 || world.mouseX < w / 10)) {
-        world.aimX -= 0.25f;
-        world.craftRoll += moved * 0.2f;
-    } else if (world.craftRoll >= 5.0f) {
-        world.craftRoll -= 5.0f;
-    } else if (world.craftRoll <= -5.0f) {
-        world.craftRoll += 5.0f;
+void steer(const SteeringAxis& axis, float& aim, float& attitude, int32_t pointer,
+           int64_t moved, int32_t windowSize) {
+    const float pixels = static_cast<float>(std::llabs(moved));
+    if (aim <= 12.0f && (moved > 0 || pointer > windowSize - windowSize / 10)) {
+        aim += 0.25f;
+        attitude += pixels * axis.turnTowardsPlus;
+    } else if (aim >= -12.0f && (moved < 0 || pointer < windowSize / 10)) {
+        aim -= 0.25f;
+        attitude += pixels * axis.turnTowardsMinus;
+    } else if (attitude >= axis.relaxStep) {
+        attitude -= axis.relaxStep;
+    } else if (attitude <= -axis.relaxStep) {
+        attitude += axis.relaxStep;
     } else {
-        world.craftRoll = 0.0f;
-    }
-}
-
-void steerVertical(int64_t dy) {
-    const int32_t h = world.windowHeight;
-    const float moved = static_cast<float>(std::llabs(dy));
-    if (world.aimY <= 12.0f && (dy > 0 || world.mouseY > h - h / 10)) {
-        world.aimY += 0.25f;
-        world.craftPitch += moved * 0.05f;
-    } else if (world.aimY >= -12.0f && (dy < 0 || world.mouseY < h / 10)) {
-        world.aimY -= 0.25f;
-        world.craftPitch -= moved * (1.0f / 15.0f);
-    } else if (world.craftPitch >= 1.0f) {
-        world.craftPitch -= 1.0f;
-    } else if (world.craftPitch <= -1.0f) {
-        world.craftPitch += 1.0f;
-    } else {
-        world.craftPitch = 0.0f;
+        attitude = 0.0f;
     }
 }
 
@@ -264,8 +257,10 @@ void updateWorld() {
     for (Rocket& r : world.rockets) {
         playTrail(r);
     }
-    steerHorizontal(int64_t{world.mouseX} - world.prevMouseX);
-    steerVertical(int64_t{world.mouseY} - world.prevMouseY);
+    steer(bankAxis, world.aimX, world.craftRoll, world.mouseX,
+          int64_t{world.mouseX} - world.prevMouseX, world.windowWidth);
+    steer(pitchAxis, world.aimY, world.craftPitch, world.mouseY,
+          int64_t{world.mouseY} - world.prevMouseY, world.windowHeight);
     world.prevMouseX = world.mouseX;
     world.prevMouseY = world.mouseY;
     platformHooks.requestRedisplay();

@@ -55,7 +55,7 @@ void leaveOverlay() {
 void drawHud() {
     enterOverlay();
     if (world.playState == Playing) drawCrosshair();
-    char text[16];  // "LEVEL " and any int32 fit
+    char text[24];  // "LEVEL -2147483648" is the longest, 17 characters
     std::snprintf(text, sizeof text, "%d", world.score);
     drawLabel(-9.5f, 9.0f, text);
     std::snprintf(text, sizeof text, "LEVEL %d", world.level);
