@@ -2,6 +2,7 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 BENCH_BUILD ?= build-bench
+FUZZ_BUILD ?= build-fuzz
 JOBS       ?= $(shell nproc)
 CMAKE_ARGS ?=
 
@@ -42,16 +43,25 @@ bench: deps $(BENCH_BUILD)/CMakeCache.txt
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	cmake --build $(BENCH_BUILD) --target run_bench
 
-fuzz: deps
-	./fuzz/run-fuzzers
+# The fuzzers are built with clang; each runs for FUZZ_SECONDS (60) beside the other.
+$(FUZZ_BUILD)/CMakeCache.txt: | deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DSKORVANE_FUZZ=ON -DSKORVANE_TESTS=OFF -DSKORVANE_BENCH=OFF
+
+fuzz: deps $(FUZZ_BUILD)/CMakeCache.txt
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_bmp fuzz_mesh
+	cd $(FUZZ_BUILD) && ctest --output-on-failure -j 2 -L fuzz
 
 PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-# Plays the game under Xvfb and refreshes the README's picture.
+# Plays the game under Xvfb, two rockets in flight, for the README's picture.
 screenshot: build
-	cmake --build $(BUILD) --target update_screenshot
+	cd $(BUILD)/data && xvfb-run -a sh -c '../skorvane > /dev/null & \
+	  w=$$(xdotool search --sync --onlyvisible --name "^Skorvane$$"); \
+	  xdotool mousemove --window $$w 250 250 click 3 sleep 1 click 3 sleep 2; \
+	  import -window $$w $(CURDIR)/docs/screenshot.png; xdotool key q'
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) build-fuzz
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

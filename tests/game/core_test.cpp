@@ -1,0 +1,200 @@
+// The rules a player meets, each from a quiet World with only the case in it:
+// hits, rockets, lives, respawn, steering, slots, trails and levels.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "game/platform.h"
+#include "game/random.h"
+#include "game/tick.h"
+#include "game/weapons.h"
+#include "game/world.h"
+
+namespace {
+
+std::vector<int> lightsOff;  // rocket slots, in call order
+void recordLightOff(int slot) { lightsOff.push_back(slot); }
+void ignoreRedisplay() {}
+
+class Core : public testing::Test {
+protected:
+    // A game in play, pointer at rest mid-window, every asteroid out of play:
+    // dead, far away, with a fire-ball too big to end soon.
+    void SetUp() override {
+        world = World{};
+        world.playState = Playing, world.level = 1, world.lives = 5, world.rocketsLeft = 3;
+        world.starSpeed = 0.4f;
+        world.windowWidth = world.windowHeight = 500;
+        holdPointer(250, 250);
+        for (Asteroid& a : world.asteroids) a.z = -1000, a.fireballRadius = 1e6f;
+        seedRandom(20260101u);
+        lightsOff.clear();
+        platformHooks = {recordLightOff, ignoreRedisplay};
+    }
+    // A live asteroid that holds still (the speed factor is 0 here).
+    static Asteroid& place(int slot, float x, float y, float z, float radius) {
+        Asteroid& a = world.asteroids[slot] = Asteroid{};
+        a.x = x, a.y = y, a.z = z, a.radius = a.health = radius, a.alive = 1;
+        return a;
+    }
+    // A bullet that stands at (x, y, z) once the next tick has moved it.
+    static void aimBullet(int slot, float x, float y, float z) {
+        world.bullets[slot] = Bullet{x, y, z + 1.0f, 1.0f, 1};
+    }
+    static void holdPointer(int32_t x, int32_t y) {
+        world.mouseX = world.prevMouseX = x;
+        world.mouseY = world.prevMouseY = y;
+    }
+};
+
+TEST_F(Core, BulletsHitOnTheSurfaceAndDamageEveryAsteroidTheyAreIn) {
+    place(0, 0, 0, 30, 1);
+    place(1, 0, 0, 10, 1);
+    place(3, -5, 0, 20, 2);  // bullet 2 is inside 3 and 4
+    place(4, -5, 0, 21, 1.5f);
+    aimBullet(0, 1, 0, 30);        // on the surface: a hit
+    aimBullet(1, 1.0001f, 0, 10);  // just outside
+    aimBullet(2, -5, 0, 20.5f);
+    updateWorld();
+    EXPECT_TRUE(world.asteroids[0].health == 0.5f && world.bullets[0].alive == 0);
+    const ImpactFlash& f = world.impactFlashes[0];
+    EXPECT_TRUE(f.active == 1 && f.x == 1 && f.z == 31 && f.size == 0.5f - 0.05f);
+    EXPECT_TRUE(world.asteroids[1].health == 1 && world.bullets[1].alive == 1);
+    EXPECT_TRUE(world.asteroids[3].health == 1.5f && world.asteroids[4].health == 1);
+    EXPECT_EQ(world.impactFlashes[2].z, 22.0f) << "the flash marks the last asteroid hit";
+}
+
+TEST_F(Core, TheFourthBulletDestroysHealth17And20) {
+    for (float radius : {1.7f, 2.0f}) {
+        world.score = 0;
+        const Asteroid& a = place(0, 1, 2, 30, radius);
+        for (int hit = 1; hit <= 4; ++hit) {
+            EXPECT_EQ(a.alive, 1) << radius << " before hit " << hit;
+            aimBullet(hit, 1, 2, 30);
+            updateWorld();
+        }
+        EXPECT_TRUE(a.alive == 0 && a.fireballRadius == radius * 1.5f) << radius;
+        EXPECT_EQ(world.score, static_cast<int>(radius * 10));
+        EXPECT_EQ(a.debris[0].life, 1.0f - a.debris[0].fade);
+    }
+}
+
+TEST_F(Core, RocketsDestroyAtOnceAndEndOnceGivingTheirUnitAndLightBack) {
+    place(1, 0, 0, 20, 1);
+    place(2, 0.5f, 0, 20, 1);
+    fireRocket();
+    fireRocket();
+    world.rockets[0].z = 20.3f;  // inside both asteroids after its move
+    world.rockets[1].z = 0;      // at the far plane
+    updateWorld();
+    EXPECT_EQ(world.asteroids[1].alive + world.asteroids[2].alive, 0);
+    EXPECT_EQ(world.asteroids[1].fireballRadius, 2.0f);
+    EXPECT_EQ(world.score, 20);
+    EXPECT_EQ(world.rocketsLeft, 4.0f) << "one unit back for each asteroid, one for the ended";
+    EXPECT_EQ(lightsOff, (std::vector<int>{0, 0, 1}));
+    updateWorld();
+    EXPECT_TRUE(world.rocketsLeft == 4.0f && lightsOff.size() == 3) << "a rocket ends once";
+}
+
+TEST_F(Core, TheLastLifeEndsTheGameButTheTickRunsOn) {
+    world.lives = 1.0f;
+    place(0, 0, 0, 48, 2);
+    place(1, 0.1f, 0, 49, 1);
+    place(2, 3, 0, 49, 1);  // passes beside the aim: no cost
+    aimBullet(0, 0, 0, 30);
+    world.mouseX = 260;
+    updateWorld();
+    EXPECT_TRUE(world.lives == -1.0f && world.playState == GameOver);
+    EXPECT_EQ(world.score, 30) << "reaching the player scores too";
+    EXPECT_TRUE(world.asteroids[1].fireballRadius == 0.5f && world.asteroids[2].alive == 1);
+    EXPECT_TRUE(world.bullets[0].z == 30 && world.prevMouseX == 260) << "later steps still ran";
+}
+
+TEST_F(Core, RespawnTakesTheConstantSpeedNotTheLevels) {
+    world.asteroidSpeedFactor = 4.05f;
+    for (int round = 0; round < 20; ++round) {
+        const Asteroid& a = place(0, 5, 5, 50.5f, 1);  // past the camera
+        updateWorld();
+        EXPECT_TRUE(a.alive == 1 && a.speed < 0.46f) << a.speed;
+    }
+}
+
+TEST_F(Core, ThePointerSteersFromWholePixelTenthsOfTheWindow) {
+    world.windowWidth = world.windowHeight = 505;  // a tenth is 50 pixels, not 50.5
+    const struct { int32_t at; float aim; } cases[] = {{455, 0}, {456, 0.25f}, {50, 0}, {49, -0.25f}};
+    for (const auto& c : cases) {
+        world.aimX = world.aimY = 0;
+        holdPointer(c.at, c.at);
+        updateWorld();
+        EXPECT_TRUE(world.aimX == c.aim && world.aimY == c.aim) << c.at;
+    }
+}
+
+TEST_F(Core, TheAimStopsAt12_25AndTheCraftLevelsOut) {
+    world.craftRoll = world.craftPitch = 12.5f;
+    holdPointer(499, 0);  // right edge, bottom edge
+    for (int t = 0; t < 70; ++t) updateWorld();
+    EXPECT_TRUE(world.aimX == 12.25f && world.aimY == -12.25f);
+    EXPECT_TRUE(world.craftRoll == 0 && world.craftPitch == 0) << "relaxed once the aim stopped";
+    const struct { float start, roll, pitch; } cases[] = {
+        {12, 7, 11}, {-7, -2, -6}, {4.5f, 0, 3.5f}, {-0.5f, 0, 0}};
+    holdPointer(250, 250);
+    for (const auto& c : cases) {
+        world.craftRoll = world.craftPitch = c.start;
+        updateWorld();
+        EXPECT_TRUE(world.craftRoll == c.roll && world.craftPitch == c.pitch) << c.start;
+    }
+    world.aimX = world.aimY = 0;
+    world.mouseX += 10, world.mouseY -= 15;  // a fast move banks and pitches
+    updateWorld();
+    EXPECT_TRUE(world.craftRoll == -2.0f && world.craftPitch == -1.0f);
+}
+
+TEST_F(Core, ShotsTakeTheFirstFreeSlotAndAreDroppedWhenNoneIsFree) {
+    for (int j = 0; j <= bulletSlots; ++j) fireBullet();
+    world.bullets[7].alive = world.bullets[20].alive = 0;
+    for (float x : {4.0f, 5.0f, 6.0f}) world.aimX = x, fireBullet();
+    for (int j = 0; j < bulletSlots; ++j)
+        EXPECT_EQ(world.bullets[j].x, j == 7 ? 4 : j == 20 ? 5 : 0) << j;
+    world.rocketsLeft = 0;  // the free slot, not the count, lets a rocket leave
+    for (int i = 0; i <= rocketSlots; ++i) fireRocket();
+    EXPECT_TRUE(world.rockets[2].alive == 1 && world.rocketsLeft == -3.0f);
+}
+
+TEST_F(Core, ATrailIsEmittedWhileItsRocketFliesAndThenFades) {
+    fireRocket();
+    const Rocket& r = world.rockets[0];
+    auto emitted = [&r] {  // an emission sets life to 0.5, which the tick then leaves alone
+        int n = 0;
+        for (const Particle& p : r.trail) n += p.life == 0.5f;
+        return n;
+    };
+    int whileFlying = 0;
+    for (int t = 0; t < 12; ++t) updateWorld(), whileFlying += emitted();
+    EXPECT_GT(whileFlying, 0);
+    world.rockets[0].z = 0;
+    for (int t = 0; t < 40; ++t) {
+        updateWorld();
+        EXPECT_EQ(emitted(), 0) << "emitted again after the end, tick " << t;
+    }
+}
+
+TEST_F(Core, TheScoreRaisesTheLevelOneStepAtATimeWithItsLine) {
+    const struct { int32_t level, score, after; } cases[] = {
+        {1, 100, 1}, {1, 101, 2}, {1, 6000, 2}, {2, 501, 3}, {3, 1001, 4}, {4, 5000, 4}, {4, 5001, 5}, {5, 9999, 5}};
+    for (const auto& c : cases) {
+        world.level = c.level;
+        world.score = c.score;
+        world.asteroidSpeedFactor = 1;
+        testing::internal::CaptureStdout();
+        checkLevelUp();
+        const bool up = c.after != c.level;
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  up ? "Upgrade to Level " + std::to_string(c.after) + "\n" : "");
+        EXPECT_TRUE(world.level == c.after && world.asteroidSpeedFactor == (up ? 3 : 1)) << c.score;
+    }
+}
+
+}  // namespace

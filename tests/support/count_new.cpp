@@ -1,0 +1,16 @@
+// Replaces the global operator new of the test binary that links this file.
+#include "support/count_new.h"
+
+#include <cstdlib>
+#include <new>
+
+std::size_t newCalls = 0;
+
+void* operator new(std::size_t size) {
+    ++newCalls;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
