@@ -13,7 +13,7 @@
 
 #include "app/input.h"
 #include "app/startup.h"
-#include "assets/texture.h"
+#include "assets/bitmap.h"
 #include "game/platform.h"
 #include "game/random.h"
 #include "game/tick.h"
@@ -134,15 +134,25 @@ TEST_F(Game, StartUpSetsTheLightsMaterialsAndTextureNames) {
     setMaterial(asteroidMaterial);
     EXPECT_EQ(colours(glGetMaterialfv, GL_FRONT, GL_SHININESS),
               (V{0.2f, 0.2f, 0.2f, 1, 1, 1, 1, 1, 1, 1, 1, 1, 100}));
-    const struct { GLuint name; GLint width; } textures[] = {
-        {AsteroidTexture, 256}, {FireTexture, 128}, {SmokeTexture, 128}, {BlankTexture, 0}};
-    for (const auto& t : textures) {
-        glBindTexture(GL_TEXTURE_2D, t.name);
-        GLint width = -1;
+    // The names are fixed numbers; each holds its picture exactly, and 5 none.
+    auto size = [](GLuint name) {
+        GLint width = -1, height = -1;
+        glBindTexture(GL_TEXTURE_2D, name);
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-        EXPECT_EQ(width, t.width) << "texture " << t.name;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+        return std::pair{width, height};
+    };
+    const char* const pictures[] = {"asteroid.bmp", "fire.bmp", "smoke.bmp"};
+    for (GLuint name = 0; name < 3; ++name) {
+        BitmapImage picture;
+        ASSERT_EQ(loadBitmap(pictures[name], picture), 1);
+        ASSERT_EQ(size(name), std::pair(GLint(picture.width), GLint(picture.height))) << name;
+        std::vector<unsigned char> texels(3 * picture.width * picture.height);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, texels.data());
+        EXPECT_EQ(std::memcmp(texels.data(), picture.pixels.get(), texels.size()), 0) << name;
     }
-    glBindTexture(GL_TEXTURE_2D, BlankTexture);
+    EXPECT_EQ(size(5), std::pair(0, 0));
 }
 
 TEST_F(Game, EveryFrameLeavesBothMatrixStacksAsItFoundThem) {
