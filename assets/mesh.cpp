@@ -36,7 +36,7 @@ bool isFinite(Vec3 v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::
 // small or very large; false where v has no direction (a flat face, or a
 // normal meeting its opposite), so that no NaN ever reaches the lighting.
 bool directionInDouble(Vec3 v, Vec3& unit) {
-    const double x = v.x, y = v.y, z = v.z;
+    const double x = double(v.x), y = double(v.y), z = double(v.z);
     const double length = std::sqrt(x * x + y * y + z * z);
     if (!(length > 0) || !std::isfinite(length)) return false;
     unit = {float(x / length), float(y / length), float(z / length)};
