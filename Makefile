@@ -43,12 +43,14 @@ bench: deps $(BENCH_BUILD)/CMakeCache.txt
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	cmake --build $(BENCH_BUILD) --target run_bench
 
-# The fuzzers are built with clang; each runs for FUZZ_SECONDS (60) beside the other.
+# The fuzzers are built with clang; each runs for FUZZ_SECONDS beside the other.
 $(FUZZ_BUILD)/CMakeCache.txt: | deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DSKORVANE_FUZZ=ON -DSKORVANE_TESTS=OFF -DSKORVANE_BENCH=OFF
 
+FUZZ_SECONDS ?= 60
 fuzz: deps $(FUZZ_BUILD)/CMakeCache.txt
+	cmake -B $(FUZZ_BUILD) -DFUZZ_SECONDS=$(FUZZ_SECONDS) > /dev/null
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_bmp fuzz_mesh
 	cd $(FUZZ_BUILD) && ctest --output-on-failure -j 2 -L fuzz
 

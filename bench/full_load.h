@@ -1,9 +1,11 @@
 // Puts a World under the heaviest load the game can reach: every slot busy, every particle live.
+// Asteroids sit on the right, shots fly on the left, so a few ticks later nothing has been hit
+// and every hit test has run in full.
 #pragma once
 
-#include "game/world.h"
-
 #include <cstdint>
+
+#include "game/world.h"
 
 namespace fullload {
 
@@ -17,7 +19,7 @@ struct Draw {
     float range(float lo, float hi) { return lo + (hi - lo) * unit(); }
 };
 
-// Debris of an explosion `age` ticks old, spread out as the tick would have moved it.
+// Debris of an explosion up to 12 ticks old, spread out as the tick would have moved it.
 inline void fillDebris(Asteroid& a, Draw& d) {
     for (Particle& p : a.debris) {
         p.vx = d.range(-0.25f, 0.25f);
@@ -36,9 +38,9 @@ inline void fillDebris(Asteroid& a, Draw& d) {
     }
 }
 
-// Asteroids on the right half, burning, and with every shot on the left half none is hit.
-// Left alive, they also make every bullet and rocket hit test run in full.
-inline void fillAsteroids(World& w, Draw& d, bool alive, bool flashes) {
+// Live asteroids on the right half, each with a fresh rocket's fire-ball (it shows for
+// at least four more ticks), its debris, and a bullet's impact flash beside it.
+inline void fillAsteroids(World& w, Draw& d) {
     for (int i = 0; i < asteroidCount; ++i) {
         Asteroid& a = w.asteroids[i];
         a.radius = d.range(1.2f, 2.0f);
@@ -52,24 +54,23 @@ inline void fillAsteroids(World& w, Draw& d, bool alive, bool flashes) {
         a.axisX = d.range(-0.5f, 0.5f);
         a.axisY = d.range(-0.5f, 0.5f);
         a.axisZ = d.range(-0.5f, 0.5f);
-        a.alive = alive ? 1 : 0;
-        a.fireballRadius = d.range(1.5f, 3.0f);  // mid-way through its shrinking
+        a.alive = 1;
+        a.fireballRadius = 2.0f * a.radius;
         fillDebris(a, d);
     }
     for (int j = 0; j < bulletSlots; ++j) {
         const Asteroid& a = w.asteroids[j % asteroidCount];
         float side = j < asteroidCount ? -a.radius : 0.0f;
-        w.impactFlashes[j] = ImpactFlash{a.x + side, a.y + a.radius + side, a.z + a.radius,
-                                         flashes ? 0.45f : 0.0f, flashes ? 1 : 0};
+        w.impactFlashes[j] =
+            ImpactFlash{a.x + side, a.y + a.radius + side, a.z + a.radius, 0.45f, 1};
     }
 }
 
 // A stream of bullets on the left half, spread along their whole course.
 inline void fillBullets(World& w, Draw& d) {
     for (int j = 0; j < bulletSlots; ++j) {
-        Bullet& b = w.bullets[j];
-        b = Bullet{d.range(-9.0f, -4.0f), d.range(-6.0f, 6.0f),
-                   48.0f - 1.4f * static_cast<float>(j), 1.0f, 1};
+        w.bullets[j] = Bullet{d.range(-9.0f, -4.0f), d.range(-6.0f, 6.0f),
+                              48.0f - 1.4f * static_cast<float>(j), 1.0f, 1};
     }
 }
 
@@ -102,24 +103,22 @@ inline void fillRockets(World& w, Draw& d) {
             p.angle = p.spin * age;
         }
     }
+    w.rocketsLeft = 0.0f;
 }
 
-// What the load holds beyond shots, trails, fire-balls and debris, which it always holds.
-struct Shape {
-    bool asteroidsAlive;  // bodies drawn and hit-tested, or only burning
-    bool flashesShowing;
-};
-
-constexpr Shape everySlot{true, true};       // the most the tick and the frame can be given
-constexpr Shape burningField{false, false};  // every asteroid just destroyed, as after a volley
-
-// Fills the slots of w; stars, scalars and the window size stay as they are.
-inline void fillFullLoad(World& w, Shape shape = everySlot) {
+// Three rockets in flight and a stream of bullets; the asteroids stay as they are.
+inline void fillShots(World& w) {
     Draw d;
-    fillAsteroids(w, d, shape.asteroidsAlive, shape.flashesShowing);
     fillBullets(w, d);
     fillRockets(w, d);
-    w.rocketsLeft = 0.0f;
+}
+
+// Every slot busy; stars, scalars and the window size stay as they are.
+inline void fillFullLoad(World& w) {
+    Draw d;
+    fillAsteroids(w, d);
+    fillBullets(w, d);
+    fillRockets(w, d);
 }
 
 }  // namespace fullload
