@@ -79,13 +79,12 @@ protected:
         runFor(100);
         seedRandom(1);
         newGame();
-        world.playState = Paused;
+        world.playState = Paused, ticks = 0;
         for (Star& s : world.stars) s.z = -1000;
         for (Asteroid& a : world.asteroids) a.alive = 0, a.fireballRadius = 0;
         for (Bullet& b : world.bullets) b.alive = 0;
         for (Rocket& r : world.rockets) r = Rocket{};
         for (GLenum light : {GL_LIGHT1, GL_LIGHT2, GL_LIGHT3}) glDisable(light);
-        ticks = 0;
     }
 
     // One whole frame, 500 x 500, bottom row first. The software renderer
@@ -98,10 +97,11 @@ protected:
         glReadPixels(0, 0, 500, 500, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
         return rgb;
     }
-    static int count(const std::vector<unsigned char>& rgb, int row, int r, int g, int b) {
+    // Pixels of a row bright in the one channel given (0 red, 1 green) alone.
+    static int count(const std::vector<unsigned char>& rgb, int row, int channel) {
         int n = 0;
         for (size_t i = size_t(row) * 1500; i < size_t(row + 1) * 1500; i += 3)
-            n += (rgb[i] > 200) == (r > 0) && (rgb[i + 1] > 200) == (g > 0) && (rgb[i + 2] > 200) == (b > 0);
+            n += (rgb[i] > 200) == (channel == 0) && (rgb[i + 1] > 200) == (channel == 1) && rgb[i + 2] < 200;
         return n;
     }
 };
@@ -194,8 +194,8 @@ TEST_F(Game, TheOverlayShowsLivesRocketsAndTheCrosshairWhilePlaying) {
     for (int32_t state : {Playing, Paused}) {
         world.playState = state;
         const std::vector<unsigned char> rgb = frame();
-        EXPECT_NEAR(count(rgb, 487, 1, 0, 0), 62, 2);
-        EXPECT_NEAR(count(rgb, 475, 0, 1, 0), 50, 2);
+        EXPECT_NEAR(count(rgb, 487, 0), 62, 2);
+        EXPECT_NEAR(count(rgb, 475, 1), 50, 2);
         const unsigned char* armUp = &rgb[(255 * 500 + 250) * 3];
         EXPECT_EQ(armUp[0] > 200 && armUp[1] > 200 && armUp[2] > 200, state == Playing);
         EXPECT_LT(rgb[(250 * 500 + 250) * 3], 200) << "an open centre";
@@ -208,9 +208,7 @@ TEST_F(Game, EveryKeyActsInEitherCaseAndNoCallbackAllocates) {
         " Space Bar:  Shoot single bullet\n 'r':  Shoot single rocket\n 'p':  Play/Pause Toggle\n"
         " 's':  Hyperspeed Toggle\n 'q':  Quit Game\n 'h':  Help\n\n";
     EXPECT_TRUE(press('h') == help && press('H') == help);
-    press(' ');
-    press('r');
-    press('R');
+    for (unsigned char key : {' ', 'r', 'R'}) press(key);
     EXPECT_TRUE(world.bullets[0].alive && world.rockets[0].alive && world.rockets[1].alive);
     press('s');
     EXPECT_TRUE(world.hyperspeed == 1 && world.starSpeed == 0.6f);
@@ -252,9 +250,7 @@ TEST_F(Game, AClickOnTheGameOverScreenFiresThenStartsANewGameAndItsTicks) {
 
 // Wall-clock margins are wide: a busy machine gives fewer ticks, never more.
 TEST_F(Game, PauseAndResumeWithinOneTickKeepOneChain) {
-    press('p');
-    press('p');
-    press('p');
+    for (int i = 0; i < 3; ++i) press('p');  // resumed, paused and resumed within one tick
     runFor(1000);
     EXPECT_TRUE(ticks > 0 && ticks <= 30) << ticks << " ticks in a second: one chain gives 24";
     press('p');
