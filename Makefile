@@ -1,56 +1,66 @@
-# The README's commands. Each installs missing packages, configures and builds as needed.
-BUILD      ?= build
-ASAN_BUILD ?= build-asan
+# The README's commands. Each installs the Debian packages its purpose needs
+# (tools/install-deps), then configures and builds as needed.
+BUILD       ?= build
+ASAN_BUILD  ?= build-asan
 BENCH_BUILD ?= build-bench
-JOBS       ?= $(shell nproc)
-CMAKE_ARGS ?=
+JOBS        ?= $(shell nproc)
+CMAKE_ARGS  ?=
+# WERROR=ON makes warnings in our own code errors (CI sets it).
+WERROR      ?=
+CONFIGURE = cmake -S . $(if $(WERROR),-DSKORVANE_WERROR=$(WERROR)) $(CMAKE_ARGS)
 
-.PHONY: all deps build run test test-unit test-asan bench fuzz install screenshot clean
+.PHONY: all build run test-build test test-unit test-asan bench fuzz install screenshot clean
 
 all: build
 
-deps:
-	@./tools/install-deps
+deps-%:
+	@./tools/install-deps $*
 
-$(BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+$(BUILD)/CMakeCache.txt: | deps-run
+	$(CONFIGURE) -B $(BUILD)
 
-build: deps $(BUILD)/CMakeCache.txt
-	cmake --build $(BUILD) -j $(JOBS)
+# The game and its data only: no tests, benchmarks or fuzzers.
+build: deps-run $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target skorvane game_data
 
 # The game reads its files from its working directory.
 run: build
 	cd $(BUILD)/data && ../skorvane
 
-test: build
+test-build: deps-test
+	$(CONFIGURE) -B $(BUILD) -DSKORVANE_TESTS=ON
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: test-build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-test-unit: build
+test-unit: test-build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -L unit
 
-$(ASAN_BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSKORVANE_SANITIZE=ON -DSKORVANE_BENCH=OFF
+$(ASAN_BUILD)/CMakeCache.txt: | deps-test
+	$(CONFIGURE) -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSKORVANE_SANITIZE=ON -DSKORVANE_TESTS=ON
 
-test-asan: deps $(ASAN_BUILD)/CMakeCache.txt
+test-asan: deps-test $(ASAN_BUILD)/CMakeCache.txt
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
-$(BENCH_BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DSKORVANE_TESTS=OFF
+$(BENCH_BUILD)/CMakeCache.txt: | deps-bench
+	$(CONFIGURE) -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DSKORVANE_BENCH=ON
 
-bench: deps $(BENCH_BUILD)/CMakeCache.txt
+bench: deps-bench $(BENCH_BUILD)/CMakeCache.txt
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	cmake --build $(BENCH_BUILD) --target run_bench
 
-fuzz: deps
+fuzz: deps-fuzz
 	./fuzz/run-fuzzers
 
 PREFIX ?= /usr/local
 install: build
+	cmake --build $(BUILD) -j $(JOBS)
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # Plays the game under Xvfb and refreshes the README's picture.
-screenshot: build
+screenshot: test-build
 	cmake --build $(BUILD) --target update_screenshot
 
 clean:
