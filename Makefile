@@ -3,13 +3,14 @@
 BUILD       ?= build
 ASAN_BUILD  ?= build-asan
 BENCH_BUILD ?= build-bench
+DEB_BUILD   ?= build-deb
 JOBS        ?= $(shell nproc)
 CMAKE_ARGS  ?=
 # WERROR=ON makes warnings in our own code errors (CI sets it).
 WERROR      ?=
 CONFIGURE = cmake -S . $(if $(WERROR),-DSKORVANE_WERROR=$(WERROR)) $(CMAKE_ARGS)
 
-.PHONY: all build run test-build test test-unit test-asan bench fuzz install screenshot clean
+.PHONY: all build run test-build test test-unit test-asan bench fuzz deb install screenshot clean
 
 all: build
 
@@ -54,6 +55,17 @@ bench: deps-bench $(BENCH_BUILD)/CMakeCache.txt
 fuzz: deps-fuzz
 	./fuzz/run-fuzzers
 
+# Debian's games layout and Debian's own compiler and linker flags (hardened);
+# the package is written to $(DEB_BUILD)/.
+DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+deb: deps-deb
+	$(CONFIGURE) -B $(DEB_BUILD) -DCMAKE_BUILD_TYPE=None \
+	  -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)" \
+	  -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games -DCMAKE_INSTALL_DATADIR=share/games
+	cmake --build $(DEB_BUILD) -j $(JOBS)
+	cd $(DEB_BUILD) && cpack
+
 PREFIX ?= /usr/local
 install: build
 	cmake --build $(BUILD) -j $(JOBS)
@@ -64,4 +76,4 @@ screenshot: test-build
 	cmake --build $(BUILD) --target update_screenshot
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) build-fuzz
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(DEB_BUILD) build-fuzz

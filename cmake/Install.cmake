@@ -1,6 +1,6 @@
 # Install rules: the game, its four data files, a launcher that starts it from
-# its data folder, a desktop entry, an icon, metainfo, a man page and the
-# copyright file. Debian's games layout is
+# its data folder, a desktop entry, an icon, metainfo, a man page, the
+# changelog and the copyright file. Debian's games layout is
 #   -DCMAKE_INSTALL_BINDIR=games -DCMAKE_INSTALL_DATADIR=share/games
 # and the desktop files still go under share/, the only place desktops look.
 include(GNUInstallDirs)
@@ -34,14 +34,18 @@ install(FILES ${PROJECT_SOURCE_DIR}/dist/skorvane.svg
 install(FILES ${PROJECT_SOURCE_DIR}/dist/io.github.skorvane.Skorvane.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
 
-# Compressed as Debian ships man pages; man reads them either way. -n keeps
-# the file's name and time out, so two builds give the same bytes.
+# Compressed as Debian ships them; man and zless read them either way. -n
+# keeps the file's name and time out, so two builds give the same bytes.
 find_program(GZIP gzip REQUIRED)
-set(SKORVANE_MAN_PAGE ${PROJECT_BINARY_DIR}/dist/skorvane.6)
-add_custom_command(OUTPUT ${SKORVANE_MAN_PAGE}.gz
-  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/dist/skorvane.6 ${SKORVANE_MAN_PAGE}
-  COMMAND ${GZIP} -9nf ${SKORVANE_MAN_PAGE}
-  DEPENDS ${PROJECT_SOURCE_DIR}/dist/skorvane.6)
-add_custom_target(man_page ALL DEPENDS ${SKORVANE_MAN_PAGE}.gz)
-install(FILES ${SKORVANE_MAN_PAGE}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-install(FILES ${PROJECT_SOURCE_DIR}/dist/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+foreach(doc skorvane.6 changelog)
+  set(copy ${PROJECT_BINARY_DIR}/dist/${doc})
+  add_custom_command(OUTPUT ${copy}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/dist/${doc} ${copy}
+    COMMAND ${GZIP} -9nf ${copy}
+    DEPENDS ${PROJECT_SOURCE_DIR}/dist/${doc})
+  list(APPEND SKORVANE_COMPRESSED_DOCS ${copy}.gz)
+endforeach()
+add_custom_target(compressed_docs ALL DEPENDS ${SKORVANE_COMPRESSED_DOCS})
+install(FILES ${PROJECT_BINARY_DIR}/dist/skorvane.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${PROJECT_BINARY_DIR}/dist/changelog.gz ${PROJECT_SOURCE_DIR}/dist/copyright
+  DESTINATION ${CMAKE_INSTALL_DOCDIR})
