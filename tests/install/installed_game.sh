@@ -1,8 +1,7 @@
 #!/bin/sh
-# installed_game.sh SOURCE BUILD: builds the game for Debian's games layout
-# (install folders are fixed when configuring, hence a build of its own),
-# stages it with DESTDIR, starts the staged launcher from another folder and
-# quits with q: the window must come up and the game exit 0.
+# installed_game.sh SOURCE BUILD: a build of its own for Debian's games layout
+# (install folders are fixed when configuring), staged with DESTDIR and started
+# from another folder; the window must come up and q end the game with 0.
 set -eu
 source=$1 build=$2
 { cmake -S "$source" -B "$build" -DCMAKE_INSTALL_PREFIX=/usr \
@@ -12,7 +11,7 @@ stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 DESTDIR=$stage cmake --install "$build" > /dev/null
 
-# Desktops look under share/ only, whatever the game's data folder.
+# Desktops look under share/ only; the game runs on without its mesh.
 cd "$stage/usr/share"
 ls applications/skorvane.desktop icons/hicolor/scalable/apps/skorvane.svg \
   metainfo/io.github.skorvane.Skorvane.metainfo.xml man/man6/skorvane.6.gz \
@@ -21,7 +20,7 @@ ls applications/skorvane.desktop icons/hicolor/scalable/apps/skorvane.svg \
 mkdir "$stage/elsewhere" && cd "$stage/elsewhere"
 "$stage/usr/games/skorvane" > /dev/null &
 game=$!
-# The pointer over the window gives it the keyboard: Xvfb runs no window manager.
+# Xvfb runs no window manager: the window under the pointer gets the keys.
 timeout 60 xdotool search --sync --onlyvisible --name Skorvane mousemove --window %1 10 10
 xdotool key q
 wait "$game"
