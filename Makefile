@@ -1,69 +1,90 @@
-# The README's commands. Each installs missing packages, configures and builds as needed.
-BUILD      ?= build
-ASAN_BUILD ?= build-asan
+# The README's commands. Each installs the Debian packages its purpose needs
+# (tools/install-deps), then configures and builds as needed.
+BUILD       ?= build
+ASAN_BUILD  ?= build-asan
 BENCH_BUILD ?= build-bench
-FUZZ_BUILD ?= build-fuzz
-JOBS       ?= $(shell nproc)
-CMAKE_ARGS ?=
+DEB_BUILD   ?= build-deb
+FUZZ_BUILD  ?= build-fuzz
+JOBS        ?= $(shell nproc)
+CMAKE_ARGS  ?=
+# WERROR=ON makes warnings in our own code errors (CI sets it).
+WERROR      ?=
+CONFIGURE = cmake -S . $(if $(WERROR),-DSKORVANE_WERROR=$(WERROR)) $(CMAKE_ARGS)
 
-.PHONY: all deps build run test test-unit test-asan bench fuzz install screenshot clean
+.PHONY: all build run test-build test test-unit test-asan bench fuzz deb install screenshot clean
 
 all: build
 
-deps:
-	@./tools/install-deps
+deps-%:
+	@./tools/install-deps $*
 
-$(BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_ARGS)
+$(BUILD)/CMakeCache.txt: | deps-run
+	$(CONFIGURE) -B $(BUILD)
 
-build: deps $(BUILD)/CMakeCache.txt
-	cmake --build $(BUILD) -j $(JOBS)
+# The game and its data only: no tests, benchmarks or fuzzers.
+build: deps-run $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target skorvane game_data
 
 # The game reads its files from its working directory.
 run: build
 	cd $(BUILD)/data && ../skorvane
 
-test: build
+test-build: deps-test
+	$(CONFIGURE) -B $(BUILD) -DSKORVANE_TESTS=ON
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: test-build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-test-unit: build
+test-unit: test-build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -L unit
 
-$(ASAN_BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSKORVANE_SANITIZE=ON -DSKORVANE_BENCH=OFF
+$(ASAN_BUILD)/CMakeCache.txt: | deps-test
+	$(CONFIGURE) -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSKORVANE_SANITIZE=ON -DSKORVANE_TESTS=ON
 
-test-asan: deps $(ASAN_BUILD)/CMakeCache.txt
+test-asan: deps-test $(ASAN_BUILD)/CMakeCache.txt
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
 
-$(BENCH_BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DSKORVANE_TESTS=OFF
+$(BENCH_BUILD)/CMakeCache.txt: | deps-bench
+	$(CONFIGURE) -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DSKORVANE_BENCH=ON
 
-bench: deps $(BENCH_BUILD)/CMakeCache.txt
+bench: deps-bench $(BENCH_BUILD)/CMakeCache.txt
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	cmake --build $(BENCH_BUILD) --target run_bench
 
 # The fuzzers are built with clang; each runs for FUZZ_SECONDS beside the other.
-$(FUZZ_BUILD)/CMakeCache.txt: | deps
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-	  -DSKORVANE_FUZZ=ON -DSKORVANE_TESTS=OFF -DSKORVANE_BENCH=OFF
+$(FUZZ_BUILD)/CMakeCache.txt: | deps-fuzz
+	CC=clang CXX=clang++ $(CONFIGURE) -B $(FUZZ_BUILD) -DSKORVANE_FUZZ=ON
 
 FUZZ_SECONDS ?= 60
-fuzz: deps $(FUZZ_BUILD)/CMakeCache.txt
+fuzz: deps-fuzz $(FUZZ_BUILD)/CMakeCache.txt
 	cmake -B $(FUZZ_BUILD) -DFUZZ_SECONDS=$(FUZZ_SECONDS) > /dev/null
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_bmp fuzz_mesh
 	cd $(FUZZ_BUILD) && ctest --output-on-failure -j 2 -L fuzz
 
+# Debian's games layout and Debian's own compiler and linker flags (hardened);
+# the package is written to $(DEB_BUILD)/.
+DEB_FLAGS = DEB_BUILD_MAINT_OPTIONS=hardening=+all dpkg-buildflags --get
+deb: deps-deb
+	$(CONFIGURE) -B $(DEB_BUILD) -DCMAKE_BUILD_TYPE=None \
+	  -DCMAKE_CXX_FLAGS="$$($(DEB_FLAGS) CPPFLAGS) $$($(DEB_FLAGS) CXXFLAGS)" \
+	  -DCMAKE_EXE_LINKER_FLAGS="$$($(DEB_FLAGS) LDFLAGS)" \
+	  -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_BINDIR=games -DCMAKE_INSTALL_DATADIR=share/games
+	cmake --build $(DEB_BUILD) -j $(JOBS)
+	cd $(DEB_BUILD) && cpack
+
 PREFIX ?= /usr/local
 install: build
+	cmake --build $(BUILD) -j $(JOBS)
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # Plays the game under Xvfb, two rockets in flight, for the README's picture.
-screenshot: build
+screenshot: build deps-test
 	cd $(BUILD)/data && xvfb-run -a sh -c '../skorvane > /dev/null & \
 	  w=$$(xdotool search --sync --onlyvisible --name "^Skorvane$$"); \
 	  xdotool mousemove --window $$w 250 250 click 3 sleep 1 click 3 sleep 2; \
 	  import -window $$w $(CURDIR)/docs/screenshot.png; xdotool key q'
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(DEB_BUILD) $(FUZZ_BUILD)

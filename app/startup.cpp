@@ -5,6 +5,8 @@
 #include <ctime>
 
 #include <GL/freeglut.h>
+#include <GL/glx.h>
+#include <X11/Xutil.h>
 
 #include "app/input.h"
 #include "assets/mesh.h"
@@ -37,6 +39,15 @@ void setLightColours(GLenum light, const GLfloat* ambient, const GLfloat* diffus
     glLightfv(light, GL_SPECULAR, specular);
 }
 
+// freeglut leaves WM_CLASS unset; desktops match it against the entry's
+// StartupWMClass to group the window under the game's name and icon.
+void setWindowClass() {
+    char name[] = "skorvane";
+    char className[] = "Skorvane";
+    XClassHint hint{name, className};
+    XSetClassHint(glXGetCurrentDisplay(), glXGetCurrentDrawable(), &hint);
+}
+
 }  // namespace
 
 void createGameWindow() {
@@ -44,6 +55,7 @@ void createGameWindow() {
     glutInitWindowSize(500, 500);
     glutInitWindowPosition(100, 100);
     glutCreateWindow("Skorvane");
+    setWindowClass();  // the new window's context is current
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);

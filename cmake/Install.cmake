@@ -1,5 +1,8 @@
 # Install rules: the game, its four data files, a launcher that starts it from
-# its data folder, a desktop entry and an icon, in the usual prefix layout.
+# its data folder, a desktop entry, an icon, metainfo, a man page, the
+# changelog and the copyright file. Debian's games layout is
+#   -DCMAKE_INSTALL_BINDIR=games -DCMAKE_INSTALL_DATADIR=share/games
+# and the desktop files still go under share/, the only place desktops look.
 include(GNUInstallDirs)
 
 set(SKORVANE_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/skorvane)
@@ -18,13 +21,31 @@ install(FILES
 # The launcher finds both relative to itself, so the tree can be installed
 # under any prefix and moved afterwards.
 file(RELATIVE_PATH SKORVANE_LAUNCHER_TO_DATA
-  /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${SKORVANE_INSTALL_DATADIR})
+  ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_DATADIR}/skorvane)
 file(RELATIVE_PATH SKORVANE_LAUNCHER_TO_BINARY
-  /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${SKORVANE_INSTALL_GAMEDIR}/skorvane)
+  ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBEXECDIR}/skorvane/skorvane)
 configure_file(${PROJECT_SOURCE_DIR}/dist/skorvane.in ${PROJECT_BINARY_DIR}/dist/skorvane @ONLY)
 install(PROGRAMS ${PROJECT_BINARY_DIR}/dist/skorvane DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES ${PROJECT_SOURCE_DIR}/dist/skorvane.desktop
-  DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/dist/skorvane.svg
-  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)
+install(FILES ${PROJECT_SOURCE_DIR}/dist/io.github.skorvane.Skorvane.metainfo.xml
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
+
+# Compressed as Debian ships them; man and zless read them either way. -n
+# keeps the file's name and time out, so two builds give the same bytes.
+find_program(GZIP gzip REQUIRED)
+foreach(doc skorvane.6 changelog)
+  set(copy ${PROJECT_BINARY_DIR}/dist/${doc})
+  add_custom_command(OUTPUT ${copy}.gz
+    COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/dist/${doc} ${copy}
+    COMMAND ${GZIP} -9nf ${copy}
+    DEPENDS ${PROJECT_SOURCE_DIR}/dist/${doc})
+  list(APPEND SKORVANE_COMPRESSED_DOCS ${copy}.gz)
+endforeach()
+add_custom_target(compressed_docs ALL DEPENDS ${SKORVANE_COMPRESSED_DOCS})
+install(FILES ${PROJECT_BINARY_DIR}/dist/skorvane.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${PROJECT_BINARY_DIR}/dist/changelog.gz ${PROJECT_SOURCE_DIR}/dist/copyright
+  DESTINATION ${CMAKE_INSTALL_DOCDIR})
