@@ -65,7 +65,7 @@ protected:
     // Paused, the last chain run out, and an empty sky: no star, asteroid or shot.
     void SetUp() override {
         world.playState = Paused;
-        runFor(100);
+        runFor(300);  // a chain left running makes its last update meanwhile
         seedRandom(1);
         newGame();
         world.playState = Paused, ticks = 0;
@@ -221,7 +221,7 @@ TEST_F(Game, AClickOnTheGameOverScreenFiresThenStartsANewGameAndItsTicks) {
     onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
     EXPECT_TRUE(world.bullets[0].alive == 1 && world.bullets[0].x == 3) << "from the old aim";
     EXPECT_TRUE(world.playState == Playing && world.lives == 5 && world.aimX == 0);
-    runFor(500);
+    runFor(1500);
     EXPECT_GT(ticks, 0);
 }
 
