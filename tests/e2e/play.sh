@@ -1,9 +1,8 @@
 #!/bin/sh
-# Plays the real game in a new empty folder on the X server that xvfb-run gives
-# the test. $2 is a shell command run there first (copying the data files in,
-# say); each further argument is a shell command run once the window shows,
-# with $window set. Prints what they print, then the game's standard output,
-# the files left in the folder and the exit status, for the test to judge.
+# Plays the game $1 in a new empty folder on the X server xvfb-run gives the test.
+# $2 is a shell command run there first (copying the data files in, say); each
+# further argument is one run once the window shows, with $window set. Prints
+# what they print, the game's output, the files left and the exit status.
 game=$1 prepare=$2
 shift 2
 work=$(mktemp -d) && out=$(mktemp) || exit 1

@@ -76,13 +76,16 @@ protected:
         for (GLenum light : {GL_LIGHT1, GL_LIGHT2, GL_LIGHT3}) glDisable(light);
     }
 
-    // Pixels of a row bright in the one channel given (0 red, 1 green) alone.
-    static int count(const std::vector<unsigned char>& rgb, int row, int channel) {
-        int n = 0;
-        for (size_t i = size_t(row) * 1500; i < size_t(row + 1) * 1500; i += 3)
-            n += (rgb[i] > 200) == (channel == 0) && (rgb[i + 1] > 200) == (channel == 1) &&
-                 rgb[i + 2] < 200;
-        return n;
+    // The first and last column of a row bright in the one channel given (0 red,
+    // 1 green) alone.
+    static std::pair<int, int> run(const std::vector<unsigned char>& rgb, int row, int channel) {
+        std::pair<int, int> ends{-1, -1};
+        for (int x = 0; x < 500; ++x) {
+            const unsigned char* p = &rgb[size_t(row * 500 + x) * 3];
+            if ((p[0] > 200) == (channel == 0) && (p[1] > 200) == (channel == 1) && p[2] < 200)
+                ends = {ends.first < 0 ? x : ends.first, x};
+        }
+        return ends;
     }
 };
 
@@ -159,6 +162,7 @@ TEST_F(Game, FramesLeaveBothMatrixStacksAndLightRocketsWhileTheyFly) {
     float projection[16];
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     for (float f : projection) EXPECT_TRUE(std::isfinite(f));
+    EXPECT_GT(projection[0], 0) << "a perspective that still shows something";
     onReshape(500, 500);
 }
 
@@ -171,8 +175,10 @@ TEST_F(Game, TheOverlayShowsLivesRocketsAndTheCrosshairWhilePlaying) {
         onDisplay();  // the software renderer swaps by copying: the back buffer holds the frame
         std::vector<unsigned char> rgb(500 * 500 * 3);
         glReadPixels(0, 0, 500, 500, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-        EXPECT_NEAR(count(rgb, 487, 0), 62, 2);
-        EXPECT_NEAR(count(rgb, 475, 1), 50, 2);
+        const auto [livesFrom, livesTo] = run(rgb, 487, 0);  // 2.5 units centred on 250
+        const auto [rocketsFrom, rocketsTo] = run(rgb, 475, 1);
+        EXPECT_TRUE(std::abs(livesFrom - 219) < 2 && std::abs(livesTo - 281) < 2) << livesFrom;
+        EXPECT_TRUE(std::abs(rocketsFrom - 225) < 2 && std::abs(rocketsTo - 275) < 2) << rocketsTo;
         const unsigned char* armUp = &rgb[(255 * 500 + 250) * 3];
         EXPECT_EQ(armUp[0] > 200 && armUp[1] > 200 && armUp[2] > 200, state == Playing);
         EXPECT_LT(rgb[(250 * 500 + 250) * 3], 200) << "an open centre";
