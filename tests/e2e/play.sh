@@ -9,10 +9,10 @@ work=$(mktemp -d) && out=$(mktemp) || exit 1
 trap 'rm -rf "$work" "$out"' EXIT
 cd "$work" && sh -c "$prepare" || exit 1
 # shellcheck disable=SC2086  # the wrapper (valgrind and its options) is split on purpose
-timeout 600 $SKORVANE_UNDER "$game" > "$out" &
+timeout 120 $SKORVANE_UNDER "$game" > "$out" &
 game_pid=$!
 if [ $# -gt 0 ]; then
-  window=$(timeout 300 xdotool search --sync --onlyvisible --name '^Skorvane$' | head -n 1)
+  window=$(timeout 120 xdotool search --sync --onlyvisible --name '^Skorvane$' | head -n 1)
   export window
   xdotool mousemove --window "$window" 250 250  # keys go to the window under the pointer
   for command in "$@"; do sh -c "$command"; done
