@@ -65,7 +65,7 @@ TEST(Replay, AScriptedGameReplaysToTheSameWorldWithoutAllocating) {
         }
         if (r % 3 == 0) fireBullet();
         if (r % 89 == 0) fireRocket();
-        if (world.playState == GameOver) {  // as a click on the game-over screen does
+        if (world.playState == GameOver) {  // restarted, as a click on that screen does
             newGame();
             ++games;
         }
