@@ -1,5 +1,5 @@
 // Writers for our own BMP pictures and ".m" meshes, shared by the data
-// generator, the benchmarks and the tests.
+// generator and the benchmarks.
 #pragma once
 
 #include <cstdint>
