@@ -6,7 +6,6 @@
 #include <GL/freeglut.h>
 
 #include "app/startup.h"
-#include "game/world.h"
 
 namespace {
 
@@ -56,11 +55,7 @@ bool answeredInfoOption(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (answeredInfoOption(argc, argv)) return 0;
-    glutInit(&argc, argv);
-    createGameWindow();
-    registerCallbacks();
-    initGame();
-    armTick(world.playState);  // Playing: initGame ends with a new game
+    startGame(argc, argv);
     glutMainLoop();
     return 0;
 }

@@ -50,6 +50,14 @@ void setWindowClass() {
 
 }  // namespace
 
+void startGame(int& argc, char** argv) {
+    glutInit(&argc, argv);
+    createGameWindow();
+    registerCallbacks();
+    initGame();
+    armTick(world.playState);  // Playing: initGame ends with a new game
+}
+
 void createGameWindow() {
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH | GLUT_RGB);
     glutInitWindowSize(500, 500);

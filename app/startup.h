@@ -1,6 +1,9 @@
 // Start-up: the window, the callbacks, the one-time game set-up and the tick chain.
 #pragma once
 
+// Everything main does before the GLUT loop: window, callbacks, game, first tick.
+void startGame(int& argc, char** argv);
+
 void createGameWindow();   // after glutInit: display mode, window, fixed GL state
 void registerCallbacks();  // display, mouse, keyboard, reshape, passive motion
 
