@@ -11,7 +11,7 @@ CMAKE_ARGS  ?=
 WERROR      ?=
 CONFIGURE = cmake -S . $(if $(WERROR),-DSKORVANE_WERROR=$(WERROR)) $(CMAKE_ARGS)
 
-.PHONY: all build run test-build test test-unit test-asan bench fuzz deb install screenshot clean
+.PHONY: all build run test-build test test-unit test-asan format-check bench fuzz deb install screenshot clean
 
 all: build
 
@@ -45,6 +45,11 @@ $(ASAN_BUILD)/CMakeCache.txt: | deps-test
 test-asan: deps-test $(ASAN_BUILD)/CMakeCache.txt
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# Every C++ file of ours against .clang-format; lists what differs, changes nothing.
+format-check: deps-test
+	find app assets game render tests bench fuzz tools -name '*.cpp' -o -name '*.h' | \
+	  xargs clang-format --dry-run --Werror
 
 $(BENCH_BUILD)/CMakeCache.txt: | deps-bench
 	$(CONFIGURE) -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DSKORVANE_BENCH=ON

@@ -48,13 +48,30 @@ void printHelp() {
 
 void onKeyboard(unsigned char key, int, int) {
     switch (key) {
-    case ' ': fireBullet(); break;
-    case 'h': case 'H': printHelp(); break;
-    case 'p': case 'P': togglePause(); break;
-    case 'q': case 'Q': std::exit(0);
-    case 'r': case 'R': fireRocket(); break;
-    case 's': case 'S': toggleHyperspeed(); break;
-    default: break;  // every other key only redraws
+        case ' ':
+            fireBullet();
+            break;
+        case 'h':
+        case 'H':
+            printHelp();
+            break;
+        case 'p':
+        case 'P':
+            togglePause();
+            break;
+        case 'q':
+        case 'Q':
+            std::exit(0);
+        case 'r':
+        case 'R':
+            fireRocket();
+            break;
+        case 's':
+        case 'S':
+            toggleHyperspeed();
+            break;
+        default:
+            break;  // every other key only redraws
     }
     glutPostRedisplay();
 }

@@ -13,7 +13,9 @@ uint32_t readU32(const unsigned char* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
-unsigned readU16(const unsigned char* p) { return unsigned(p[0]) | unsigned(p[1]) << 8; }
+unsigned readU16(const unsigned char* p) {
+    return unsigned(p[0]) | unsigned(p[1]) << 8;
+}
 
 // Bytes from pos to the end of the file, or -1 when the stream cannot seek.
 long bytesAfter(std::FILE* file, long pos) {
@@ -102,7 +104,8 @@ bool readHeader(std::FILE* file, const char* fileName, BitmapImage& image, Pixel
     return true;
 }
 
-bool readPixels(std::FILE* file, const char* fileName, BitmapImage& image, const PixelLayout& layout) {
+bool readPixels(std::FILE* file, const char* fileName, BitmapImage& image,
+                const PixelLayout& layout) {
     uint64_t count = layout.rowBytes * image.height;
     uint64_t stored = (layout.rowBytes + layout.padding) * image.height - layout.padding;
     long available = bytesAfter(file, layout.start);
@@ -134,7 +137,9 @@ bool readPixels(std::FILE* file, const char* fileName, BitmapImage& image, const
 
 int readBitmap(std::FILE* file, const char* fileName, BitmapImage& image) {
     PixelLayout layout;
-    return readHeader(file, fileName, image, layout) && readPixels(file, fileName, image, layout) ? 1 : 0;
+    return readHeader(file, fileName, image, layout) && readPixels(file, fileName, image, layout)
+               ? 1
+               : 0;
 }
 
 int loadBitmap(const char* fileName, BitmapImage& image) {

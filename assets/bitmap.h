@@ -7,7 +7,7 @@
 
 struct BitmapImage {
     uint32_t width = 0;
-    uint32_t height = 0;  // absolute value for top-down files
+    uint32_t height = 0;                      // absolute value for top-down files
     std::unique_ptr<unsigned char[]> pixels;  // RGB, bottom row first, rows unpadded
 };
 

@@ -16,8 +16,12 @@ constexpr int restLimit = 9999;    // characters dropped behind a cut line
 // Larger vertex numbers are all unknown; the cap keeps the digits from wrapping.
 constexpr uint64_t vertexNumberCap = 1000000000000000;
 
-Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+Vec3 operator+(Vec3 a, Vec3 b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+Vec3 operator-(Vec3 a, Vec3 b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
 
 Vec3 cross(Vec3 a, Vec3 b) {
     return {a.y * b.z - b.y * a.z, a.z * b.x - a.x * b.z, a.x * b.y - b.x * a.y};
@@ -28,9 +32,13 @@ Vec3 normalized(Vec3 v) {
     return {k * v.x, k * v.y, k * v.z};
 }
 
-Vec3 unitNormal(Vec3 a, Vec3 b) { return normalized(cross(a, b)); }
+Vec3 unitNormal(Vec3 a, Vec3 b) {
+    return normalized(cross(a, b));
+}
 
-bool isFinite(Vec3 v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+bool isFinite(Vec3 v) {
+    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+}
 
 // The unit vector along v, which float squares cannot give when v is very
 // small or very large; false where v has no direction (a flat face, or a

@@ -222,8 +222,8 @@ constexpr SteeringAxis pitchAxis{0.05f, -1.0f / 15.0f, 1.0f};  // y: pitch
 // Pixel tests are on integers and the tenths are integer divisions, so the
 // edge zones are exactly as wide as the window gives them. The pointer's move
 // is taken in 64 bits so no pair of positions can overflow.
-void steer(const SteeringAxis& axis, float& aim, float& attitude, int32_t pointer,
-           int64_t moved, int32_t windowSize) {
+void steer(const SteeringAxis& axis, float& aim, float& attitude, int32_t pointer, int64_t moved,
+           int32_t windowSize) {
     const float pixels = static_cast<float>(std::llabs(moved));
     if (aim <= 12.0f && (moved > 0 || pointer > windowSize - windowSize / 10)) {
         aim += 0.25f;

@@ -31,15 +31,15 @@ struct Star {
 
 struct Asteroid {
     float x, y, z;
-    float angle;                 // tumble, degrees
-    float spin;                  // degrees per tick
-    float axisX, axisY, axisZ;   // tumble axis, not normalised
-    float health;                // each bullet hit takes 0.5
-    float speed;                 // own approach per tick
+    float angle;                // tumble, degrees
+    float spin;                 // degrees per tick
+    float axisX, axisY, axisZ;  // tumble axis, not normalised
+    float health;               // each bullet hit takes 0.5
+    float speed;                // own approach per tick
     float radius;
     int32_t alive;
     Particle debris[debrisPerAsteroid];
-    float fireballRadius;        // fire-ball shows while > 0
+    float fireballRadius;  // fire-ball shows while > 0
 };
 
 struct Bullet {

@@ -25,14 +25,17 @@ float latticeValue(int x, int y, uint32_t seed) {
     return float(h & 0xffffu) / 65535.0f;
 }
 
-float smooth(float t) { return t * t * (3 - 2 * t); }
+float smooth(float t) {
+    return t * t * (3 - 2 * t);
+}
 
 // Value noise that wraps every `period` lattice cells, so textures tile.
 float valueNoise(float x, float y, int period, uint32_t seed) {
     int x0 = int(std::floor(x)), y0 = int(std::floor(y));
     float fx = smooth(x - float(x0)), fy = smooth(y - float(y0));
     auto at = [&](int i, int j) {
-        return latticeValue(((i % period) + period) % period, ((j % period) + period) % period, seed);
+        return latticeValue(((i % period) + period) % period, ((j % period) + period) % period,
+                            seed);
     };
     float top = at(x0, y0) + (at(x0 + 1, y0) - at(x0, y0)) * fx;
     float bottom = at(x0, y0 + 1) + (at(x0 + 1, y0 + 1) - at(x0, y0 + 1)) * fx;
@@ -71,7 +74,7 @@ void setPixel(RgbPicture& picture, uint32_t x, uint32_t y, float r, float g, flo
 // Grey-brown rock with darker craters; tiles in both directions for the sphere wrap.
 RgbPicture asteroidPicture() {
     RgbPicture picture = blankPicture(256);
-    const float craters[][3] = {{0.2f, 0.3f, 0.08f}, {0.65f, 0.7f, 0.12f}, {0.8f, 0.2f, 0.06f},
+    const float craters[][3] = {{0.2f, 0.3f, 0.08f},  {0.65f, 0.7f, 0.12f}, {0.8f, 0.2f, 0.06f},
                                 {0.4f, 0.85f, 0.05f}, {0.1f, 0.75f, 0.07f}, {0.55f, 0.35f, 0.04f}};
     for (uint32_t y = 0; y < 256; ++y) {
         for (uint32_t x = 0; x < 256; ++x) {
@@ -83,8 +86,10 @@ RgbPicture asteroidPicture() {
                 dx = std::fmin(dx, 1 - dx);
                 dy = std::fmin(dy, 1 - dy);
                 float d = std::sqrt(dx * dx + dy * dy) / c[2];
-                if (d < 1) rock *= 0.6f + 0.4f * d * d;                          // dark floor
-                else if (d < 1.3f) rock *= 1.0f + 0.25f * (1.3f - d) / 0.3f;     // bright rim
+                if (d < 1)
+                    rock *= 0.6f + 0.4f * d * d;  // dark floor
+                else if (d < 1.3f)
+                    rock *= 1.0f + 0.25f * (1.3f - d) / 0.3f;  // bright rim
             }
             float shade = rock + grit;
             setPixel(picture, x, y, shade * 0.62f, shade * 0.55f, shade * 0.47f);
@@ -208,12 +213,13 @@ struct Slab {
     float from, to;  // span along the loft axis
     float baseY;     // height of the chord line (wings) or the fin's root
     int segments;
-    bool vertical;   // fin: lofted along +y, thickness along z
+    bool vertical;  // fin: lofted along +y, thickness along z
 };
 
 void addSlab(CraftBuilder& craft, const Slab& s, bool stripedTips) {
-    const float shape[6][2] = {{0, 0}, {0.15f, 0.5f}, {0.6f, 0.45f}, {1, 0}, {0.6f, -0.3f},
-                               {0.15f, -0.35f}};  // (fraction of chord, fraction of thickness)
+    const float shape[6][2] = {
+        {0, 0}, {0.15f, 0.5f}, {0.6f, 0.45f},
+        {1, 0}, {0.6f, -0.3f}, {0.15f, -0.35f}};  // (fraction of chord, fraction of thickness)
     int first = 0;
     float centreX = 0;
     for (int k = 0; k <= s.segments; ++k) {
@@ -233,7 +239,8 @@ void addSlab(CraftBuilder& craft, const Slab& s, bool stripedTips) {
     centreX /= float(s.segments + 1);
     auto corner = [&](int k, int c) { return first + k * 6 + (c % 6); };
     auto inside = [&](float span) {
-        return s.vertical ? MeshPoint{centreX, s.baseY + span, 0} : MeshPoint{centreX, s.baseY, span};
+        return s.vertical ? MeshPoint{centreX, s.baseY + span, 0}
+                          : MeshPoint{centreX, s.baseY, span};
     };
     for (int k = 0; k < s.segments; ++k) {
         float mid = s.from + (s.to - s.from) * (float(k) + 0.5f) / float(s.segments);
@@ -262,8 +269,9 @@ MeshText craftMesh() {
                            "faces list their corners counter-clockwise seen from outside"};
     addFuselage(craft);
     for (float side : {1.0f, -1.0f}) {
-        addSlab(craft, {-5, 7, -3, 4, 0.9f, 0, 17 * side, -0.8f, 3, false}, true);   // wing
-        addSlab(craft, {12, 4, 14, 2.5f, 0.5f, 0, 6.5f * side, 0.3f, 1, false}, false);  // tail plane
+        addSlab(craft, {-5, 7, -3, 4, 0.9f, 0, 17 * side, -0.8f, 3, false}, true);  // wing
+        addSlab(craft, {12, 4, 14, 2.5f, 0.5f, 0, 6.5f * side, 0.3f, 1, false},
+                false);  // tail plane
     }
     addSlab(craft, {11, 6, 15, 3, 0.5f, 0.5f, 7, 0, 1, true}, false);  // fin
     return craft.text;
