@@ -1,8 +1,11 @@
-#!/bin/sh
+#!/bin/bash
 # Plays the game $1 in a new empty folder on the X server xvfb-run gives the test.
 # $2 is a shell command run there first (copying the data files in, say); each
-# further argument is one run once the window shows, with $window set. Prints
-# what they print, the game's output, the files left and the exit status.
+# further argument is one run once the window shows. Prints what they print, the
+# game's output, the files left and the exit status. The commands may use:
+#   moves         waits until the picture changes by itself
+#   rockets_bar N waits until the green rockets bar is N pixels long, give or take one
+# Each waits at most a minute and fails if the picture never gets there.
 game=$1 prepare=$2
 shift 2
 work=$(mktemp -d) && out=$(mktemp) || exit 1
@@ -11,11 +14,22 @@ cd "$work" && sh -c "$prepare" || exit 1
 # shellcheck disable=SC2086  # the wrapper (valgrind and its options) is split on purpose
 timeout 120 $SKORVANE_UNDER "$game" > "$out" &
 game_pid=$!
+
+picture() { import -window "$window" -depth 8 rgb:- | cksum; }
+bar() { import -window "$window" -crop 500x1+0+24 -depth 8 txt:- | grep -c '#00FF00'; }
+moves() {
+  local first
+  first=$(picture)
+  timeout 60 bash -c "until [ \"\$(picture)\" != '$first' ]; do :; done"
+}
+rockets_bar() { timeout 60 bash -c "until [ \$((\$(bar) - $1)) -ge -1 ] && [ \$((\$(bar) - $1)) -le 1 ]; do :; done"; }
+export -f picture bar
+
 if [ $# -gt 0 ]; then
   window=$(timeout 120 xdotool search --sync --onlyvisible --name '^Skorvane$' | head -n 1)
   export window
   xdotool mousemove --window "$window" 250 250  # keys go to the window under the pointer
-  for command in "$@"; do sh -c "$command"; done
+  for command in "$@"; do eval "$command"; done
 fi
 wait $game_pid
 status=$?

@@ -69,7 +69,7 @@ TEST_F(Core, BulletsHitOnTheSurfaceAndDamageEveryAsteroidTheyAreIn) {
 }
 
 TEST_F(Core, TheFourthBulletDestroysHealth17And20) {
-    for (float radius : {1.7f, 2.0f}) {
+    for (auto [radius, score] : {std::pair{1.7f, 17}, std::pair{2.0f, 20}}) {
         world.score = 0;
         const Asteroid& a = place(0, 1, 2, 30, radius);
         for (int hit = 1; hit <= 4; ++hit) {
@@ -78,7 +78,7 @@ TEST_F(Core, TheFourthBulletDestroysHealth17And20) {
             updateWorld();
         }
         EXPECT_TRUE(a.alive == 0 && a.fireballRadius == radius * 1.5f) << radius;
-        EXPECT_EQ(world.score, static_cast<int>(radius * 10));
+        EXPECT_EQ(world.score, score);
     }
 }
 
@@ -97,6 +97,18 @@ TEST_F(Core, RocketsDestroyAtOnceAndEndOnceGivingTheirUnitAndLightBack) {
     EXPECT_EQ(lightsOff, (std::vector<int>{0, 0, 1}));
     updateWorld();
     EXPECT_TRUE(world.rocketsLeft == 4.0f && lightsOff.size() == 3) << "a rocket ends once";
+}
+
+TEST_F(Core, AsteroidsApproachByTheirSpeedTheLevelsFactorAndHyperspeed) {
+    const float cases[][4] = {
+        {0, 0.4f, 0.05f, 0.3f}, {0, 0.4f, 0.45f, 0.7f}, {1, 0.6f, 0.05f, 0.9f}};
+    for (const auto& [hyperspeed, starSpeed, factor, step] : cases) {
+        world.hyperspeed = int32_t(hyperspeed), world.starSpeed = starSpeed;
+        world.asteroidSpeedFactor = factor;
+        place(0, -5, 5, 10, 1).speed = 0.25f;
+        updateWorld();
+        EXPECT_FLOAT_EQ(world.asteroids[0].z, 10 + step) << hyperspeed << " " << factor;
+    }
 }
 
 TEST_F(Core, TheLastLifeEndsTheGameButTheTickRunsOn) {
@@ -120,6 +132,20 @@ TEST_F(Core, ThePointerSteersFromWholePixelTenthsOfTheWindow) {
         holdPointer(at, at);
         updateWorld();
         EXPECT_TRUE(world.aimX == aim && world.aimY == aim) << at;
+    }
+}
+
+// Pixels moved right bank the craft 0.2 degrees each, left the other way; up
+// pitches it 0.05 degrees a pixel, down 1/15.
+TEST_F(Core, ThePointersMoveTurnsTheCraftByThePixel) {
+    const float cases[][4] = {{10, 20, -2, 1}, {-10, -15, 2, -1}};
+    for (const auto& [right, up, roll, pitch] : cases) {
+        world.craftRoll = world.craftPitch = 0;
+        world.mouseX = 250 + int32_t(right), world.mouseY = 250 + int32_t(up);
+        updateWorld();
+        EXPECT_FLOAT_EQ(world.craftRoll, roll) << right;
+        EXPECT_FLOAT_EQ(world.craftPitch, pitch) << up;
+        holdPointer(250, 250);
     }
 }
 

@@ -1,13 +1,16 @@
-// The real game in this process, on the test's own virtual X server: the GL
-// state start-up sets, what frames leave and show, and the input callbacks.
+// The real game in this process, started as main starts it, on the test's own
+// virtual X server: what start-up sets and arms, what frames show, the input callbacks.
 #include <dlfcn.h>
 
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -21,14 +24,41 @@
 #include "game/world.h"
 #include "render/frame.h"
 
-// The game's calls pass through here to the real library: a rotation about a
-// zero axis is undefined, and some drivers draw garbage for it.
+// The game's calls pass through these recorders to the real libraries.
+template <typename Function>
+Function real(const char* name) {
+    return reinterpret_cast<Function>(dlsym(RTLD_NEXT, name));
+}
+
+// A rotation about a zero axis is undefined, and some drivers draw garbage for it.
 int zeroAxisTurns = 0;
 extern "C" void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
-    using Rotate = void (*)(GLfloat, GLfloat, GLfloat, GLfloat);
-    static const auto real = reinterpret_cast<Rotate>(dlsym(RTLD_NEXT, "glRotatef"));
+    static const auto rotate = real<void (*)(GLfloat, GLfloat, GLfloat, GLfloat)>("glRotatef");
     zeroAxisTurns += x == 0 && y == 0 && z == 0;
-    real(angle, x, y, z);
+    rotate(angle, x, y, z);
+}
+
+struct ArmedTick {
+    unsigned milliseconds = 0;
+    int state = -1;
+    bool operator==(const ArmedTick& o) const {
+        return milliseconds == o.milliseconds && state == o.state;
+    }
+};
+ArmedTick firstArmed, lastArmed;
+int pendingTicks = 0;  // armed and not yet fired, whatever state they carry
+void (*tickCallback)(int) = nullptr;
+void fireTick(int value) {
+    --pendingTicks;
+    tickCallback(value);
+}
+extern "C" void glutTimerFunc(unsigned milliseconds, void (*callback)(int), int value) {
+    static const auto arm = real<void (*)(unsigned, void (*)(int), int)>("glutTimerFunc");
+    if (firstArmed.state < 0) firstArmed = {milliseconds, value};
+    lastArmed = {milliseconds, value};
+    ++pendingTicks;
+    tickCallback = callback;
+    arm(milliseconds, fireTick, value);
 }
 
 extern std::size_t newCalls;  // support/count_new.cpp
@@ -41,47 +71,78 @@ void countTick() {
     glutPostRedisplay();
 }
 
-// Runs GLUT's loop (frames, timers, input) for a while of real time.
-void runFor(int milliseconds) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    while (std::chrono::steady_clock::now() < end) glutMainLoopEvent();
+// Runs GLUT's loop (frames, timers, input) until done() holds or ten seconds pass.
+template <typename Done>
+bool runUntil(Done done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done() && std::chrono::steady_clock::now() < end) glutMainLoopEvent();
+    return done();
+}
+
+// One drawn frame, read back; x from the left and y from the top, as in a screenshot.
+struct Frame {
+    std::vector<unsigned char> rgb = std::vector<unsigned char>(500 * 500 * 3);
+    const unsigned char* at(int x, int y) const { return &rgb[size_t((499 - y) * 500 + x) * 3]; }
+    bool lit(int x, int y) const { return *std::max_element(at(x, y), at(x, y) + 3) > 40; }
+    int litIn(int x0, int y0, int x1, int y1) const {  // the box's ends included
+        int count = 0;
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x) count += lit(x, y);
+        return count;
+    }
+    std::vector<unsigned char> box(int x0, int y0, int x1, int y1) const {
+        std::vector<unsigned char> bytes;
+        for (int y = y0; y <= y1; ++y) bytes.insert(bytes.end(), at(x0, y), at(x1 + 1, y));
+        return bytes;
+    }
+};
+
+const Frame& drawFrame() {
+    static Frame frame;
+    onDisplay();  // the software renderer swaps by copying: the back buffer holds the frame
+    glReadPixels(0, 0, 500, 500, GL_RGB, GL_UNSIGNED_BYTE, frame.rgb.data());
+    return frame;
+}
+
+// A live asteroid that holds still while it is drawn.
+Asteroid& place(int slot, float x, float y, float z, float radius) {
+    Asteroid& a = world.asteroids[slot];
+    a.x = x, a.y = y, a.z = z, a.radius = radius, a.alive = 1, a.angle = 0;
+    return a;
 }
 
 class Game : public testing::Test {
 protected:
-    static void SetUpTestSuite() {  // what main does, but the endless loop
+    static void SetUpTestSuite() {
         int argc = 1;
         char name[] = "game_gl_tests";
         char* argv[] = {name, nullptr};
-        glutInit(&argc, argv);
-        createGameWindow();
-        registerCallbacks();
-        initGame();
-        armTick(world.playState);
+        startGame(argc, argv);
         platformHooks.requestRedisplay = countTick;
-        while (world.windowWidth != 500) glutMainLoopEvent();
+        runUntil([] { return world.windowWidth == 500; });
     }
 
     // Paused, the last chain run out, and an empty sky: no star, asteroid or shot.
     void SetUp() override {
         world.playState = Paused;
-        runFor(300);  // a chain left running makes its last update meanwhile
+        ASSERT_TRUE(runUntil([] { return pendingTicks == 0; }));
         seedRandom(1);
         newGame();
         world.playState = Paused, ticks = 0;
         for (Star& s : world.stars) s.z = -1000;
         for (Asteroid& a : world.asteroids) a.alive = 0, a.fireballRadius = 0;
         for (Bullet& b : world.bullets) b.alive = 0;
+        for (ImpactFlash& f : world.impactFlashes) f.active = 0, f.size = 0;
         for (Rocket& r : world.rockets) r = Rocket{};
         for (GLenum light : {GL_LIGHT1, GL_LIGHT2, GL_LIGHT3}) glDisable(light);
     }
 
     // The first and last column of a row bright in the one channel given (0 red,
     // 1 green) alone.
-    static std::pair<int, int> run(const std::vector<unsigned char>& rgb, int row, int channel) {
+    static std::pair<int, int> run(const Frame& frame, int y, int channel) {
         std::pair<int, int> ends{-1, -1};
         for (int x = 0; x < 500; ++x) {
-            const unsigned char* p = &rgb[size_t(row * 500 + x) * 3];
+            const unsigned char* p = frame.at(x, y);
             if ((p[0] > 200) == (channel == 0) && (p[1] > 200) == (channel == 1) && p[2] < 200)
                 ends = {ends.first < 0 ? x : ends.first, x};
         }
@@ -100,7 +161,8 @@ std::vector<float> colours(Get get, GLenum of, GLenum last) {
     return v;
 }
 
-TEST_F(Game, StartUpSetsTheLightsMaterialsAndTextureNames) {
+TEST_F(Game, StartUpSetsTheLightsMaterialsAndTextureNamesAndArmsTheFirstTick) {
+    EXPECT_EQ(firstArmed, (ArmedTick{41, Playing}));
     using V = std::vector<float>;
     const V white{0.6f, 0.6f, 0.6f, 1, 0.8f, 0.8f, 0.8f, 1, 0, 0, 0, 1, 0};
     const V orange{0.8f, 0.25f, 0, 1, 0.8f, 0.25f, 0, 1, 1, 0.4f, 0, 1, 0.01f};
@@ -137,6 +199,58 @@ TEST_F(Game, StartUpSetsTheLightsMaterialsAndTextureNames) {
     EXPECT_EQ(size(5), std::pair(0, 0));
 }
 
+// Every colour, place, texture and tessellation of the scene at once, like the
+// core's replay hash: a seeded game a hundred ticks in, with every kind of thing
+// in view. The targeted tests below then say what moved.
+TEST_F(Game, ASeededSceneLooksAsItAlwaysHas) {
+    seedRandom(20262770u);  // a fire-ball, debris and flashes in view at the end
+    newGame();
+    for (int tick = 0; tick < 180; ++tick) {
+        world.mouseX = 250 + (tick / 30 % 2 == 0 ? 5 : -5) * (tick % 30), world.mouseY = 250;
+        if (tick % 6 == 0) fireBullet();
+        if (tick == 160 || tick == 170) fireRocket();
+        updateWorld();
+    }
+    drawFrame();  // the rocket lights stand where the previous frame put them
+    const Frame& frame = drawFrame();
+    uint64_t hash = 14695981039346656037u;  // FNV-1a
+    for (unsigned char byte : frame.rgb) hash = (hash ^ byte) * 1099511628211u;
+    EXPECT_EQ(hash, 0xd4d83d437fbc936bu)
+        << std::hex << hash << ": the frame is in scene.rgb, for "
+        << "convert -size 500x500 -depth 8 -flip rgb:scene.rgb scene.png";
+    if (hash != 0xd4d83d437fbc936bu)
+        std::ofstream("scene.rgb", std::ios::binary)
+            .write(reinterpret_cast<const char*>(frame.rgb.data()), frame.rgb.size());
+}
+
+TEST_F(Game, SteeringShiftsTheWorldSoTheAimPointLiesOnTheViewAxis) {
+    world.aimX = 3, world.aimY = -2;
+    place(0, 3, -2, 40, 1);           // on the view axis: the window's centre
+    place(1, 3, 2, 40, 1).alive = 0;  // destroyed, its fire-ball over: not drawn
+    const Frame& frame = drawFrame();
+    EXPECT_EQ(frame.litIn(245, 245, 254, 254), 100) << "the live asteroid, at the centre";
+    EXPECT_EQ(frame.litIn(240, 60, 260, 90), 0) << "nothing where the destroyed one is";
+}
+
+// Seen from above and behind, the craft's tail plane lies nearer than its wing,
+// lower in the window: the nose points into the screen, the way it flies.
+TEST_F(Game, TheCraftFliesNoseFirstAtTheBottomCentre) {
+    const Frame& frame = drawFrame();
+    int widths[500] = {}, wing = 300;
+    for (int y = 300; y < 500; ++y) {
+        widths[y] = frame.litIn(0, y, 499, y);
+        if (widths[y] > widths[wing]) wing = y;
+    }
+    int tailPlane = 300;
+    for (int y = 300; y < 500; ++y)
+        if (std::abs(y - wing) > 10 && widths[y] > widths[tailPlane]) tailPlane = y;
+    EXPECT_GT(widths[tailPlane], widths[wing] / 4);
+    EXPECT_GT(tailPlane, wing);
+    int left = 0;
+    while (!frame.lit(left, wing)) ++left;
+    EXPECT_NEAR(left + widths[wing] / 2, 250, 2) << "the wing spans the centre";
+}
+
 TEST_F(Game, FramesLeaveBothMatrixStacksAndLightRocketsWhileTheyFly) {
     fireBullet();
     fireRocket();
@@ -167,22 +281,44 @@ TEST_F(Game, FramesLeaveBothMatrixStacksAndLightRocketsWhileTheyFly) {
 }
 
 TEST_F(Game, TheOverlayShowsLivesRocketsAndTheCrosshairWhilePlaying) {
-    // 25 pixels an overlay unit; lives at row 487, rockets at 475, crosshair above 250.
+    // 25 pixels an overlay unit; lives 12 rows from the top, rockets 24, crosshair at 250.
     world.lives = 2.5f;
     fireRocket();
     for (int32_t state : {Playing, Paused}) {
         world.playState = state;
-        onDisplay();  // the software renderer swaps by copying: the back buffer holds the frame
-        std::vector<unsigned char> rgb(500 * 500 * 3);
-        glReadPixels(0, 0, 500, 500, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-        const auto [livesFrom, livesTo] = run(rgb, 487, 0);  // 2.5 units centred on 250
-        const auto [rocketsFrom, rocketsTo] = run(rgb, 475, 1);
+        const Frame& frame = drawFrame();
+        const auto [livesFrom, livesTo] = run(frame, 12, 0);  // 2.5 units centred on 250
+        const auto [rocketsFrom, rocketsTo] = run(frame, 24, 1);
         EXPECT_TRUE(std::abs(livesFrom - 219) < 2 && std::abs(livesTo - 281) < 2) << livesFrom;
         EXPECT_TRUE(std::abs(rocketsFrom - 225) < 2 && std::abs(rocketsTo - 275) < 2) << rocketsTo;
-        const unsigned char* armUp = &rgb[(255 * 500 + 250) * 3];
+        const unsigned char* armUp = frame.at(250, 244);
         EXPECT_EQ(armUp[0] > 200 && armUp[1] > 200 && armUp[2] > 200, state == Playing);
-        EXPECT_LT(rgb[(250 * 500 + 250) * 3], 200) << "an open centre";
+        EXPECT_FALSE(frame.lit(250, 249)) << "an open centre";
     }
+}
+
+// The score at the top left, the level at the top right: each changes with its
+// own number alone.
+TEST_F(Game, TheOverlayWritesTheScoreAndTheLevel) {
+    const int score[] = {0, 0, 180, 40}, level[] = {320, 0, 499, 40};
+    auto text = [](const int* b) { return drawFrame().box(b[0], b[1], b[2], b[3]); };
+    const auto scoreBefore = text(score), levelBefore = text(level);
+    EXPECT_GT(drawFrame().litIn(score[0], score[1], score[2], score[3]), 20);
+    EXPECT_GT(drawFrame().litIn(level[0], level[1], level[2], level[3]), 60);
+    world.score = 12345;
+    EXPECT_TRUE(text(score) != scoreBefore && text(level) == levelBefore);
+    world.score = 0, world.level = 2;
+    EXPECT_TRUE(text(score) == scoreBefore && text(level) != levelBefore);
+}
+
+TEST_F(Game, TheGameOverScreenShowsItsTextAndNothingOfTheScene) {
+    newGame();  // stars in view, and an asteroid below the text
+    place(0, 0, -4, 40, 1);
+    fireRocket();
+    world.playState = GameOver;
+    const Frame& frame = drawFrame();
+    EXPECT_GT(frame.litIn(195, 230, 320, 255), 100) << "GAME OVER, left of the centre";
+    EXPECT_EQ(frame.litIn(0, 41, 499, 229) + frame.litIn(0, 256, 499, 499), 0);
 }
 
 TEST_F(Game, EveryKeyActsInEitherCaseAndNoCallbackAllocates) {
@@ -227,19 +363,19 @@ TEST_F(Game, AClickOnTheGameOverScreenFiresThenStartsANewGameAndItsTicks) {
     onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
     EXPECT_TRUE(world.bullets[0].alive == 1 && world.bullets[0].x == 3) << "from the old aim";
     EXPECT_TRUE(world.playState == Playing && world.lives == 5 && world.aimX == 0);
-    runFor(1500);
-    EXPECT_GT(ticks, 0);
+    EXPECT_TRUE(runUntil([] { return ticks > 0; }));
 }
 
-// Wall-clock margins are wide: a busy machine gives fewer ticks, never more.
-TEST_F(Game, PauseAndResumeWithinOneTickKeepOneChain) {
+TEST_F(Game, PauseAndResumeWithinOneTickKeepOneChainOf41Milliseconds) {
     for (int i = 0; i < 3; ++i) onKeyboard('p', 0, 0);  // resumed, paused, resumed in one tick
-    runFor(1000);
-    EXPECT_TRUE(ticks > 0 && ticks <= 30) << ticks << " ticks in a second: one chain gives 24";
+    EXPECT_EQ(pendingTicks, 1);
+    EXPECT_TRUE(runUntil([] { return ticks >= 3; }));
+    EXPECT_EQ(pendingTicks, 1);
+    EXPECT_EQ(lastArmed, (ArmedTick{41, Playing}));
     onKeyboard('p', 0, 0);
     ticks = 0;
-    runFor(300);
-    EXPECT_LE(ticks, 1) << "one more update, the one already pending";
+    EXPECT_TRUE(runUntil([] { return pendingTicks == 0; }));
+    EXPECT_EQ(ticks, 1) << "one more update, the one already pending";
 }
 
 }  // namespace

@@ -17,4 +17,4 @@ ls applications/skorvane.desktop icons/hicolor/scalable/apps/skorvane.svg \
   metainfo/io.github.skorvane.Skorvane.metainfo.xml man/man6/skorvane.6.gz \
   games/skorvane/cessna500.m > /dev/null
 
-sh "$(dirname "$0")/../e2e/play.sh" "$stage/usr/games/skorvane" : "xdotool key q"
+bash "$(dirname "$0")/../e2e/play.sh" "$stage/usr/games/skorvane" : "xdotool key q"
