@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/input.h"
@@ -38,14 +39,8 @@ extern "C" void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
     rotate(angle, x, y, z);
 }
 
-struct ArmedTick {
-    unsigned milliseconds = 0;
-    int state = -1;
-    bool operator==(const ArmedTick& o) const {
-        return milliseconds == o.milliseconds && state == o.state;
-    }
-};
-ArmedTick firstArmed, lastArmed;
+using ArmedTick = std::pair<unsigned, int>;  // milliseconds, the state it carries
+ArmedTick firstArmed{0, -1}, lastArmed;
 int pendingTicks = 0;  // armed and not yet fired, whatever state they carry
 void (*tickCallback)(int) = nullptr;
 void fireTick(int value) {
@@ -54,7 +49,7 @@ void fireTick(int value) {
 }
 extern "C" void glutTimerFunc(unsigned milliseconds, void (*callback)(int), int value) {
     static const auto arm = real<void (*)(unsigned, void (*)(int), int)>("glutTimerFunc");
-    if (firstArmed.state < 0) firstArmed = {milliseconds, value};
+    if (firstArmed.second < 0) firstArmed = {milliseconds, value};
     lastArmed = {milliseconds, value};
     ++pendingTicks;
     tickCallback = callback;
@@ -162,7 +157,7 @@ std::vector<float> colours(Get get, GLenum of, GLenum last) {
 }
 
 TEST_F(Game, StartUpSetsTheLightsMaterialsAndTextureNamesAndArmsTheFirstTick) {
-    EXPECT_EQ(firstArmed, (ArmedTick{41, Playing}));
+    EXPECT_EQ(firstArmed, ArmedTick(41, Playing));
     using V = std::vector<float>;
     const V white{0.6f, 0.6f, 0.6f, 1, 0.8f, 0.8f, 0.8f, 1, 0, 0, 0, 1, 0};
     const V orange{0.8f, 0.25f, 0, 1, 0.8f, 0.25f, 0, 1, 1, 0.4f, 0, 1, 0.01f};
@@ -371,7 +366,7 @@ TEST_F(Game, PauseAndResumeWithinOneTickKeepOneChainOf41Milliseconds) {
     EXPECT_EQ(pendingTicks, 1);
     EXPECT_TRUE(runUntil([] { return ticks >= 3; }));
     EXPECT_EQ(pendingTicks, 1);
-    EXPECT_EQ(lastArmed, (ArmedTick{41, Playing}));
+    EXPECT_EQ(lastArmed, ArmedTick(41, Playing));
     onKeyboard('p', 0, 0);
     ticks = 0;
     EXPECT_TRUE(runUntil([] { return pendingTicks == 0; }));
