@@ -135,7 +135,9 @@ void drawWideLines() {
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     glGetIntegerv(GL_VIEWPORT, viewport);
     glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
-    for (int column = 0; column < 4; ++column) transform(projection, &modelview[4 * column], &mvp[4 * column]);
+    for (int column = 0; column < 4; ++column) {
+        transform(projection, &modelview[4 * column], &mvp[4 * column]);
+    }
     for (int i = 0; i < lineVertexCount; ++i) {
         const GLfloat object[4] = {lineVertices[i].position[0], lineVertices[i].position[1],
                                    lineVertices[i].position[2], 1.0f};
@@ -172,10 +174,10 @@ void glBegin(GLenum mode) {
     drawingWideLines = mode == GL_LINES && lineWidth > 1.0f;
     lineVertexCount = 0;
     joining = mode == GL_TRIANGLES && heldVertexCount < maxHeldVertices && joinHeldTriangles();
-    if (joining || drawingWideLines) return;
+    if (joining) return;
     drawHeldTriangles();
     heldVertexCount = 0;
-    emscripten_glBegin(mode);
+    if (!drawingWideLines) emscripten_glBegin(mode);
 }
 
 void glEnd() {
@@ -199,8 +201,8 @@ void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
     if (inBatch) {
         current.colourSet = true;
     } else {
-        drawHeldTriangles();  // they may take this colour
-        emscripten_glColor4f(r, g, b, a);  // the emulation's colour between batches
+        drawHeldTriangles();  // drawn in the colour of their time
+        emscripten_glColor4f(r, g, b, a);
     }
 }
 
@@ -224,8 +226,8 @@ void glTexCoord2f(GLfloat s, GLfloat t) {
 void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
     if (drawingWideLines) {
         if (lineVertexCount == maxLineVertices) return;
-        LineVertex& v = lineVertices[lineVertexCount++];
-        v = LineVertex{{x, y, z, 1.0f}, {current.colour[0], current.colour[1], current.colour[2], current.colour[3]}};
+        const GLfloat* c = current.colour;
+        lineVertices[lineVertexCount++] = LineVertex{{x, y, z, 1.0f}, {c[0], c[1], c[2], c[3]}};
         return;
     }
     if (joining) {  // now it is known what this batch brings
