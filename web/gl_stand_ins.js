@@ -183,9 +183,11 @@ mergeInto(LibraryManager.library, {
   // like), so properties of the page's global object: each is wrapped to draw
   // the held batch first, once the emulation has put its own versions in
   // place (GLImmediate.setupFuncs) and before the WebAssembly takes them.
+  // Where they are not found (another build of the script), nothing is held.
   $heldTriangles__deps: ['$GLEmulation', '$GLImmediate', 'emscripten_glEnd'],
   $heldTriangles__postset: 'heldTriangles.guardAfterSetup();',
   $heldTriangles: {
+    guarded: false,
     held: false,
     draw: function() {
       if (!heldTriangles.held) return;
@@ -209,11 +211,13 @@ mergeInto(LibraryManager.library, {
           return call.apply(this, arguments);
         };
       });
+      heldTriangles.guarded = typeof window['_glPushMatrix'] == 'function';
     },
   },
   holdTriangles__deps: ['$heldTriangles'],
   holdTriangles: function() {
     heldTriangles.held = true;
+    if (!heldTriangles.guarded) heldTriangles.draw();
   },
   joinHeldTriangles__deps: ['$heldTriangles'],
   joinHeldTriangles: function() {
