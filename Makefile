@@ -5,13 +5,16 @@ ASAN_BUILD  ?= build-asan
 BENCH_BUILD ?= build-bench
 DEB_BUILD   ?= build-deb
 FUZZ_BUILD  ?= build-fuzz
+WEB_BUILD   ?= build-web
+WEB_PORT    ?= 8000
 JOBS        ?= $(shell nproc)
 CMAKE_ARGS  ?=
 # WERROR=ON makes warnings in our own code errors (CI sets it).
 WERROR      ?=
 CONFIGURE = cmake -S . $(if $(WERROR),-DSKORVANE_WERROR=$(WERROR)) $(CMAKE_ARGS)
 
-.PHONY: all build run test-build test test-unit test-asan format-check bench fuzz deb install screenshot clean
+.PHONY: all build run test-build test test-unit test-asan format-check bench fuzz deb install \
+  screenshot web web-run clean
 
 all: build
 
@@ -48,7 +51,7 @@ test-asan: deps-test $(ASAN_BUILD)/CMakeCache.txt
 
 # Every C++ file of ours against .clang-format; lists what differs, changes nothing.
 format-check: deps-test
-	find app assets game render tests bench fuzz tools -name '*.cpp' -o -name '*.h' | \
+	find app assets game render tests bench fuzz tools web -name '*.cpp' -o -name '*.h' | \
 	  xargs clang-format --dry-run --Werror
 
 $(BENCH_BUILD)/CMakeCache.txt: | deps-bench
@@ -79,6 +82,20 @@ deb: deps-deb
 	cmake --build $(DEB_BUILD) -j $(JOBS)
 	cd $(DEB_BUILD) && cpack
 
+# The page in $(WEB_BUILD)/: index.html, skorvane.js, .wasm and .data (the
+# four data files). Debian's em++ needs node's modules from Debian's folder.
+EMSCRIPTEN_ENV = NODE_PATH=/usr/share/nodejs
+$(WEB_BUILD)/CMakeCache.txt: | deps-web
+	$(EMSCRIPTEN_ENV) emcmake $(CONFIGURE) -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release
+
+web: deps-web $(WEB_BUILD)/CMakeCache.txt
+	$(EMSCRIPTEN_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
+
+# Any static file server does; this one stops with Ctrl-C.
+web-run: web
+	@echo "Serving $(WEB_BUILD)/ at http://localhost:$(WEB_PORT)/ (Ctrl-C stops it)"
+	python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory $(WEB_BUILD)
+
 PREFIX ?= /usr/local
 install: build
 	cmake --build $(BUILD) -j $(JOBS)
@@ -92,4 +109,4 @@ screenshot: build deps-test
 	  import -window $$w $(CURDIR)/docs/screenshot.png; xdotool key q'
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(DEB_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(DEB_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <GL/freeglut.h>
+#include <GL/glut.h>
 
 #include "app/startup.h"
 #include "game/weapons.h"

@@ -1,57 +1,8 @@
-// Entry point: answers --help and --version, or opens the window, prepares the
-// game and starts the tick chain.
-#include <cstdio>
-#include <cstring>
+// Entry point: the platform's own options, or the window, the game and the GLUT loop.
+#include <GL/glut.h>
 
-#include <GL/freeglut.h>
-
+#include "app/platform.h"
 #include "app/startup.h"
-
-namespace {
-
-const char usage[] =
-    "Usage: skorvane [--help | --version | GLUT options such as -display DISPLAY]\n"
-    "\n"
-    "Skorvane is a 3-D arcade shooter: steer through a streaming starfield and\n"
-    "shoot the tumbling asteroids with bullets and rockets, through five levels\n"
-    "with five lives.\n"
-    "\n"
-    "Controls:\n"
-    "  move the pointer  steer the aim point; rest it near an edge to keep turning\n"
-    "  left button       fire a bullet; after GAME OVER, start a new game\n"
-    "  right button      fire a rocket (three can be in flight)\n"
-    "  space             fire a bullet\n"
-    "  r                 fire a rocket\n"
-    "  p                 pause or resume\n"
-    "  s                 hyperspeed on or off\n"
-    "  h                 print the controls\n"
-    "  q                 quit\n"
-    "\n"
-    "Files, read from the working directory (the installed skorvane command\n"
-    "changes to its data folder first):\n"
-    "  asteroid.bmp, fire.bmp, smoke.bmp  textures, uncompressed 24-bit BMP\n"
-    "  cessna500.m                        the craft's mesh\n"
-    "\n"
-    "Exit status: 0 after q or when the window is closed; 1 when a picture cannot\n"
-    "be loaded, when there is no display, or when the installed game misses its\n"
-    "files.\n";
-
-// Both are answered before glutInit, which would fail without a display.
-bool answeredInfoOption(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0) {
-            std::fputs(usage, stdout);
-            return true;
-        }
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::puts("skorvane " SKORVANE_VERSION);
-            return true;
-        }
-    }
-    return false;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (answeredInfoOption(argc, argv)) return 0;

@@ -4,11 +4,10 @@
 #include <cstdint>
 #include <ctime>
 
-#include <GL/freeglut.h>
-#include <GL/glx.h>
-#include <X11/Xutil.h>
+#include <GL/glut.h>
 
 #include "app/input.h"
+#include "app/platform.h"
 #include "assets/mesh.h"
 #include "assets/texture.h"
 #include "game/platform.h"
@@ -39,15 +38,6 @@ void setLightColours(GLenum light, const GLfloat* ambient, const GLfloat* diffus
     glLightfv(light, GL_SPECULAR, specular);
 }
 
-// freeglut leaves WM_CLASS unset; desktops match it against the entry's
-// StartupWMClass to group the window under the game's name and icon.
-void setWindowClass() {
-    char name[] = "skorvane";
-    char className[] = "Skorvane";
-    XClassHint hint{name, className};
-    XSetClassHint(glXGetCurrentDisplay(), glXGetCurrentDrawable(), &hint);
-}
-
 }  // namespace
 
 void startGame(int& argc, char** argv) {
@@ -63,7 +53,7 @@ void createGameWindow() {
     glutInitWindowSize(500, 500);
     glutInitWindowPosition(100, 100);
     glutCreateWindow("Skorvane");
-    setWindowClass();  // the new window's context is current
+    labelWindow();  // the new window's context is current
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
@@ -122,6 +112,10 @@ void startTickChain() {
     // A Playing tick still pending keeps the old chain alive: it runs the
     // update and re-arms with the state as it then stands.
     if (pendingPlayingTicks == 0) armTick(Playing);
+}
+
+bool playingTickPending() {
+    return pendingPlayingTicks > 0;
 }
 
 void onTimer(int value) {

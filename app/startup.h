@@ -20,3 +20,6 @@ void armTick(int state);
 // Arms a tick carrying Playing unless one is already pending: a pause and a
 // resume within one period must not leave two chains running.
 void startTickChain();
+
+// True while a tick carrying Playing is armed and has not fired yet.
+bool playingTickPending();

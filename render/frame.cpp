@@ -1,7 +1,7 @@
 // The display callback: overlay, fixed camera, scene light and the draw order.
 #include "render/frame.h"
 
-#include <GL/freeglut.h>
+#include <GL/glut.h>
 
 #include "assets/mesh_draw.h"
 #include "game/world.h"

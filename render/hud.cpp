@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include <GL/freeglut.h>
+#include <GL/glut.h>
 
 #include "game/world.h"
 #include "render/projection.h"
