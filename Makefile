@@ -32,8 +32,13 @@ build: deps-run $(BUILD)/CMakeCache.txt
 run: build
 	cd $(BUILD)/data && ../skorvane
 
+# The desktop build with its tests, and the page with the core's replay in
+# WebAssembly beside it: the browser's tests (label web) run from the desktop's CTest.
 test-build: deps-test
-	$(CONFIGURE) -B $(BUILD) -DSKORVANE_TESTS=ON
+	$(EMSCRIPTEN_ENV) emcmake $(CONFIGURE) -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	  -DSKORVANE_TESTS=ON
+	$(EMSCRIPTEN_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
+	$(CONFIGURE) -B $(BUILD) -DSKORVANE_TESTS=ON -DSKORVANE_WEB_BUILD=$(CURDIR)/$(WEB_BUILD)
 	cmake --build $(BUILD) -j $(JOBS)
 
 test: test-build

@@ -1,4 +1,4 @@
-// Test-only: a World from a seed and a few scripted ticks, paused.
+// Test-only: a World from a seed and a scripted stretch of play, paused.
 #include "app/scripted_world.h"
 
 #include <GL/glut.h>
@@ -9,15 +9,17 @@
 #include "game/weapons.h"
 #include "game/world.h"
 
-bool showScriptedWorld(uint32_t seed, int ticks, int rocketTick) {
+bool showScriptedWorld(uint32_t seed) {
     if (playingTickPending()) return false;
     seedRandom(seed);
     newGame();
-    // At rest in the middle the pointer steers nowhere.
-    world.mouseX = world.prevMouseX = world.windowWidth / 2;
+    const int32_t centreX = world.windowWidth / 2;
+    world.prevMouseX = centreX;
     world.mouseY = world.prevMouseY = world.windowHeight / 2;
-    for (int tick = 0; tick < ticks; ++tick) {
-        if (tick == rocketTick) fireRocket();
+    for (int tick = 0; tick < 180; ++tick) {
+        world.mouseX = tick < 176 ? centreX : centreX + 10 * (tick - 175);
+        if (tick % 6 == 0) fireBullet();
+        if (tick == 166 || tick == 174) fireRocket();
         updateWorld();
     }
     world.playState = Paused;

@@ -4,9 +4,10 @@
 
 #include <cstdint>
 
-// Seeds the random source, starts a new game with the pointer resting at the
-// window's centre, runs the given ticks (firing a rocket before tick
-// rocketTick) and pauses. Refuses, returning false, while a tick of a running
+// Seeds the random source and plays 180 ticks of a new game: the pointer rests
+// at the window's centre, a bullet leaves every sixth tick, rockets at ticks 166
+// and 174, and over the last four ticks the pointer moves right, so the craft
+// banks. Then it pauses. Refuses, returning false, while a tick of a running
 // chain is pending, since that tick would move the World once more: pause
 // first and try again.
-bool showScriptedWorld(uint32_t seed, int ticks, int rocketTick);
+bool showScriptedWorld(uint32_t seed);

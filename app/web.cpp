@@ -25,8 +25,8 @@ EMSCRIPTEN_KEEPALIVE void pauseForHiddenPage() {
 
 // Test-only (app/scripted_world.h): 1 once the World is shown, 0 while a tick
 // of a running chain is still pending.
-EMSCRIPTEN_KEEPALIVE int showScriptedWorldForTest(uint32_t seed, int ticks, int rocketTick) {
-    return showScriptedWorld(seed, ticks, rocketTick) ? 1 : 0;
+EMSCRIPTEN_KEEPALIVE int showScriptedWorldForTest(uint32_t seed) {
+    return showScriptedWorld(seed) ? 1 : 0;
 }
 
 }  // extern "C"

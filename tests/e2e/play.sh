@@ -34,5 +34,6 @@ fi
 wait $game_pid
 status=$?
 cat "$out"
+[ -z "$SKORVANE_KEEP_OUTPUT" ] || cp "$out" "$SKORVANE_KEEP_OUTPUT"  # for the browser's test
 echo "files: $(ls -A | tr '\n' ' ')"
 echo "exit status $status"

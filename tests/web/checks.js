@@ -1,0 +1,122 @@
+// The browser's tests, one per run: node checks.js CHECK BUILD_WEB [FILES...].
+// Each prints what it found and exits 0 only if the page behaved.
+'use strict';
+const assert = require('assert');
+const {execFileSync} = require('child_process');
+const fs = require('fs');
+const {openGame, frame, frameUntil, frames, lit} = require('./page.js');
+
+const [check, folder, ...files] = process.argv.slice(2);
+const messages = [];
+const printed = () => messages.filter(([type]) => type === 'log').map(([, text]) => text);
+const rocketsBar = shown => shown.count(([r, g, b]) => g > 200 && r < 100 && b < 100, 0, 24, 499, 24);
+
+const checks = {
+  // The start-up lines and the help text as the desktop prints them: FILES[0]
+  // holds the desktop game's output after the same start and the same 'h'.
+  async startup() {
+    const {page} = await openGame(folder, messages);
+    await page.keyboard.press('h');
+    await page.waitForFunction(() => document.getElementById('output').textContent
+                                         .endsWith("'h':  Help\n\n"));
+    assert.strictEqual(printed().join('\n') + '\n', fs.readFileSync(files[0], 'utf8'));
+  },
+
+  // The scripted World the desktop's GL test drew (FILES[0], raw RGB rows from
+  // the bottom) against the browser's, side by side into FILES[1]. Text is the
+  // browser's own font and wide lines and texels fall a little differently, so
+  // up to 2% of the pixels may differ by more than 32 of 255 levels; a scene
+  // that is missing, moved or lit otherwise differs in far more.
+  async scene() {
+    const [desktopRgb, sideBySide] = files;
+    const desktop = `${sideBySide}.desktop.png`, browser = `${sideBySide}.browser.png`;
+    execFileSync('convert', ['-size', '500x500', '-depth', '8', `rgb:${desktopRgb}`, '-flip', desktop]);
+    const {page} = await openGame(folder, messages);
+    await page.keyboard.press('p');  // the World must hold still: no tick may be pending
+    await page.waitForFunction(() => Module._showScriptedWorldForTest(20275176) === 1);
+    await frames(page, 3);  // the rocket lights stand where the previous frame put them
+    fs.writeFileSync(browser, (await frame(page)).png);
+    execFileSync('convert', [desktop, browser, '-bordercolor', '#444', '-border', '3', '+append',
+                             sideBySide]);
+    const differing = compare(desktop, browser);
+    console.log(`${differing} of 250000 pixels differ by more than 32 levels`);
+    assert(differing <= 5000);
+  },
+
+  // Real clicks and keys: pause, a rocket and its light, hyperspeed, a hidden
+  // page, quitting.
+  async input() {
+    const {browser, page, at} = await openGame(folder, messages);
+    await page.mouse.move(...at(250, 250));
+    const playing = await frameUntil(page, f => rocketsBar(f) >= 74, 'three rockets');
+    assert(lit(playing.at(250, 244)), 'the crosshair while playing');
+
+    await page.keyboard.press('p');
+    await frames(page, 3);
+    const paused = await frame(page);
+    await frames(page, 10);  // a running game would have ticked meanwhile
+    assert(paused.rgb.equals((await frame(page)).rgb), 'frozen while paused');
+    assert(!lit(paused.at(250, 244)), 'no crosshair while paused');
+    // Fired while paused, the rocket waits at the craft and lights it orange.
+    await page.mouse.click(...at(250, 250), {button: 'right'});
+    const orange = ([r, , b]) => r > b + 30;
+    const rocket = await frameUntil(page, f => rocketsBar(f) <= 51 &&
+        f.count(orange, 150, 330, 350, 430) > 20 * paused.count(orange, 150, 330, 350, 430) + 500,
+        'a shorter rockets bar and the craft lit orange');
+    await page.keyboard.press('s');
+    await frameUntil(page, f => f.count(lit) > 1.5 * rocket.count(lit), 'the stars stretched');
+    await page.keyboard.press('p');
+    await frameUntil(page, f => !f.rgb.equals(paused.rgb), 'the game moving again');
+
+    const other = await browser.newPage();  // the game's page hidden behind another
+    await other.bringToFront();
+    await page.waitForFunction(() => document.hidden);
+    await page.bringToFront();
+    const hidden = await frame(page);
+    await frames(page, 10);
+    assert(hidden.rgb.equals((await frame(page)).rgb), 'paused while the page was hidden');
+
+    await page.keyboard.press('q');
+    await page.waitForFunction(() => !document.getElementById('notice').hidden &&
+        document.getElementById('message').textContent === 'The game has ended.');
+  },
+
+  // Half a minute of random keys, moves and clicks: no error on the console,
+  // from WebGL or anywhere else, and the game still runs.
+  async random() {
+    const {page, at} = await openGame(folder, messages);
+    const keys = [' ', 'r', 'R', 's', 'S', 'p', 'P', 'h', 'H', 'x', '1', 'Escape', 'Enter'];
+    const pick = list => list[Math.floor(Math.random() * list.length)];
+    for (const end = Date.now() + 30000; Date.now() < end;) {
+      const [x, y] = at(Math.random() * 500, Math.random() * 500);
+      const act = pick(['move', 'move', 'key', 'left', 'right']);
+      if (act === 'move') await page.mouse.move(x, y, {steps: 4});
+      if (act === 'key') await page.keyboard.press(pick(keys));
+      if (act === 'left' || act === 'right') await page.mouse.click(x, y, {button: act});
+    }
+    await frames(page, 2);
+    const errors = messages.filter(([type, text]) =>
+        type === 'error' || type === 'pageerror' || /GL_INVALID|WebGL: /.test(text));
+    assert.deepStrictEqual(errors, []);
+    assert(await page.evaluate(() => document.getElementById('notice').hidden), 'still running');
+  },
+};
+
+// ImageMagick's count of pixels further apart than 32 of 255 levels.
+function compare(a, b) {
+  try {
+    execFileSync('compare', ['-metric', 'AE', '-fuzz', '12.5%', a, b, 'null:'], {stdio: 'pipe'});
+    return 0;
+  } catch (difference) {  // compare exits 1 when the pictures differ at all
+    return Number(String(difference.stderr));
+  }
+}
+
+checks[check]().then(() => {
+  console.log(`${check}: passed`);
+  process.exit(0);
+}, failure => {
+  console.log(failure.stack || failure);
+  console.log('console:', JSON.stringify(messages, null, 1));
+  process.exit(1);
+});

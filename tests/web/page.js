@@ -1,0 +1,82 @@
+// The page as a player meets it: build-web/ served on localhost by Python's own
+// server, opened in Debian's chromium headless through puppeteer-core, and its
+// 500 x 500 game read back as pixels from real screenshots (ImageMagick turns
+// them into RGB bytes).
+'use strict';
+const {execFileSync, spawn} = require('child_process');
+const puppeteer = require('puppeteer-core');
+
+// Serves the folder on a free port; resolves with the address once listening.
+function serve(folder) {
+  const server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1',
+                                   '--directory', folder], {stdio: ['ignore', 'pipe', 'ignore']});
+  process.on('exit', () => server.kill());
+  return new Promise((resolve, reject) => {
+    server.stdout.on('data', text => {
+      const port = /port (\d+)/.exec(String(text));
+      if (port) resolve(`http://127.0.0.1:${port[1]}/`);
+    });
+    server.on('exit', () => reject(new Error('the file server stopped')));
+  });
+}
+
+// WebGL in software; no calls home, which this machine's closed network refuses.
+const chromiumFlags = ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+                       '--disable-background-networking', '--disable-component-update',
+                       '--disable-sync', '--no-first-run'];
+
+// Opens the game; `messages` gathers the console's lines and the page's errors
+// as [type, text]. Resolves once the game runs, with the canvas's page position.
+async function openGame(folder, messages, flags = []) {
+  const address = await serve(folder);
+  const browser = await puppeteer.launch({executablePath: '/usr/bin/chromium', headless: true,
+                                          args: chromiumFlags.concat(flags)});
+  process.on('exit', () => browser.process().kill());
+  const page = await browser.newPage();
+  await page.setViewport({width: 560, height: 1000});
+  page.on('console', m => messages.push([m.type(), m.text()]));
+  page.on('pageerror', e => messages.push(['pageerror', e.message]));
+  await page.goto(address);
+  await page.waitForFunction(() => document.getElementById('notice').hidden, {timeout: 60000});
+  const box = await (await page.$('#game')).boundingBox();
+  return {browser, page, at: (x, y) => [box.x + x, box.y + y]};
+}
+
+// The game as shown, both canvases: RGB bytes, rows from the top.
+async function frame(page) {
+  const png = await (await page.$('#screen')).screenshot({type: 'png'});
+  const rgb = execFileSync('convert', ['png:-', '-depth', '8', 'rgb:-'], {input: png});
+  return {
+    png,
+    rgb,
+    at: (x, y) => rgb.subarray(3 * (y * 500 + x), 3 * (y * 500 + x) + 3),
+    count(test, x0 = 0, y0 = 0, x1 = 499, y1 = 499) {
+      let n = 0;
+      for (let y = y0; y <= y1; ++y)
+        for (let x = x0; x <= x1; ++x) n += test(this.at(x, y)) ? 1 : 0;
+      return n;
+    },
+  };
+}
+
+const lit = ([r, g, b]) => Math.max(r, g, b) > 40;
+
+// Polls the frame until test(frame) holds; fails after half a minute.
+async function frameUntil(page, test, what) {
+  const end = Date.now() + 30000;
+  for (;;) {
+    const shown = await frame(page);
+    if (test(shown)) return shown;
+    if (Date.now() > end) throw new Error(`the game never showed ${what}`);
+  }
+}
+
+// Resolves after the page has drawn n more frames.
+function frames(page, n) {
+  return page.evaluate(n => new Promise(done => {
+    const next = () => (--n > 0 ? requestAnimationFrame(next) : done());
+    requestAnimationFrame(next);
+  }), n);
+}
+
+module.exports = {openGame, frame, frameUntil, frames, lit};
