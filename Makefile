@@ -14,7 +14,7 @@ WERROR      ?=
 CONFIGURE = cmake -S . $(if $(WERROR),-DSKORVANE_WERROR=$(WERROR)) $(CMAKE_ARGS)
 
 .PHONY: all build run test-build test test-unit test-asan format-check bench fuzz deb install \
-  screenshot web web-run clean
+  screenshot web web-run bench-web clean
 
 all: build
 
@@ -101,6 +101,14 @@ web-run: web
 	@echo "Serving $(WEB_BUILD)/ at http://localhost:$(WEB_PORT)/ (Ctrl-C stops it)"
 	python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory $(WEB_BUILD)
 
+# The page's figures in headless chromium, driven by the browser tests' own
+# puppeteer-core (installed from tests/web's lock file into build-web-bench/).
+WEB_BENCH = build-web-bench
+bench-web: deps-bench-web web
+	mkdir -p $(WEB_BENCH) && cp tests/web/package.json tests/web/package-lock.json $(WEB_BENCH)/
+	cd $(WEB_BENCH) && npm ci --no-audit --no-fund
+	NODE_PATH=$(CURDIR)/$(WEB_BENCH)/node_modules node bench/web_bench.js $(WEB_BUILD)
+
 PREFIX ?= /usr/local
 install: build
 	cmake --build $(BUILD) -j $(JOBS)
@@ -114,4 +122,5 @@ screenshot: build deps-test
 	  import -window $$w $(CURDIR)/docs/screenshot.png; xdotool key q'
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(DEB_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(DEB_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) \
+	  $(WEB_BENCH)

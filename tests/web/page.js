@@ -6,11 +6,15 @@
 const {execFileSync, spawn} = require('child_process');
 const puppeteer = require('puppeteer-core');
 
+// What this process started, stopped when it ends.
+const started = [];
+process.on('exit', () => started.forEach(child => child.kill()));
+
 // Serves the folder on a free port; resolves with the address once listening.
 function serve(folder) {
   const server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1',
                                    '--directory', folder], {stdio: ['ignore', 'pipe', 'ignore']});
-  process.on('exit', () => server.kill());
+  started.push(server);
   return new Promise((resolve, reject) => {
     server.stdout.on('data', text => {
       const port = /port (\d+)/.exec(String(text));
@@ -26,16 +30,18 @@ const chromiumFlags = ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsa
                        '--disable-sync', '--no-first-run'];
 
 // Opens the game; `messages` gathers the console's lines and the page's errors
-// as [type, text]. Resolves once the game runs, with the canvas's page position.
-async function openGame(folder, messages, flags = []) {
+// as [type, text]. `flags` go to chromium, and `prepare(page)` runs before the
+// page loads. Resolves once the game runs, with the canvas's page position.
+async function openGame(folder, messages, {flags = [], prepare = () => {}} = {}) {
   const address = await serve(folder);
   const browser = await puppeteer.launch({executablePath: '/usr/bin/chromium', headless: true,
                                           args: chromiumFlags.concat(flags)});
-  process.on('exit', () => browser.process().kill());
+  started.push(browser.process());
   const page = await browser.newPage();
   await page.setViewport({width: 560, height: 1000});
   page.on('console', m => messages.push([m.type(), m.text()]));
   page.on('pageerror', e => messages.push(['pageerror', e.message]));
+  await prepare(page);
   await page.goto(address);
   await page.waitForFunction(() => document.getElementById('notice').hidden, {timeout: 60000});
   const box = await (await page.$('#game')).boundingBox();

@@ -1,0 +1,95 @@
+// The page's figures in headless chromium: time from navigation to the first
+// frame, frames per second at the start of a game and at full load (three
+// rockets with their trails, and bullets), where a full-load frame's time goes,
+// and the bytes the page loads. Usage: node web_bench.js BUILD_WEB
+'use strict';
+const fs = require('fs');
+const path = require('path');
+const zlib = require('zlib');
+const {openGame, frames} = require('../tests/web/page.js');
+
+const folder = process.argv[2];
+const runs = 3;
+const median = values => values.slice().sort((a, b) => a - b)[Math.floor(values.length / 2)];
+
+// Before the page's own script: every frame's start, script time and WebGL draws.
+function recordFrames() {
+  window.benchFrames = [];
+  let draws = 0;
+  for (const call of ['drawArrays', 'drawElements']) {
+    const draw = WebGLRenderingContext.prototype[call];
+    WebGLRenderingContext.prototype[call] = function() {
+      ++draws;
+      return draw.apply(this, arguments);
+    };
+  }
+  const request = window.requestAnimationFrame.bind(window);
+  window.requestAnimationFrame = callback => request(time => {
+    const start = performance.now();
+    draws = 0;
+    callback(time);
+    window.benchFrames.push({start, script: performance.now() - start, draws});
+  });
+}
+
+// Frames per second, the share of the time the game's frames kept the script
+// busy, and draws per frame, over the next `seconds` of real time, while the
+// player does `act` ten times a second.
+async function measure(page, seconds, act = async () => {}) {
+  const from = await page.evaluate(() => window.benchFrames.length);
+  for (let i = 0; i < 10 * seconds; ++i) {
+    await act();
+    await new Promise(resume => setTimeout(resume, 100));
+  }
+  const shown = (await page.evaluate(() => window.benchFrames)).slice(from);
+  const span = shown[shown.length - 1].start - shown[0].start;
+  const sum = key => shown.slice(1).reduce((total, f) => total + f[key], 0);
+  return {fps: (1000 * (shown.length - 1)) / span, busy: sum('script') / span,
+          draws: sum('draws') / (shown.length - 1)};
+}
+
+async function run(flags) {
+  const {browser, page, at} = await openGame(folder, [],
+                                            {flags, prepare: p => p.evaluateOnNewDocument(recordFrames)});
+  await page.waitForFunction(() => window.benchFrames.length > 0, {polling: 'raf'});
+  const firstFrame = await page.evaluate(() => window.benchFrames[0].start);
+  await frames(page, 30);
+  const start = await measure(page, 5);
+  await page.mouse.move(...at(250, 250));
+  for (const key of ['r', 'r', 'r']) await page.keyboard.press(key);
+  await measure(page, 1, () => page.keyboard.press(' '));  // the trails build up
+  const full = await measure(page, 3, () => page.keyboard.press(' '));
+  const loaded = await page.evaluate(() => performance.getEntriesByType('navigation')
+      .concat(performance.getEntriesByType('resource')).map(e => e.name.split('/').pop() || 'index.html'));
+  await browser.close();
+  return {firstFrame, start, full, loaded};
+}
+
+(async () => {
+  const results = {capped: [], uncapped: []};
+  for (let i = 0; i < runs; ++i) {
+    results.capped.push(await run([]));
+    results.uncapped.push(await run(['--disable-gpu-vsync', '--disable-frame-rate-limit']));
+  }
+  const row = (name, pick, format) => console.log(name.padEnd(44) +
+      ['capped', 'uncapped'].map(k => format(median(results[k].map(pick))).padStart(12)).join(''));
+  console.log(`Medians of ${runs} runs, each in a new browser (load average now: ${
+      fs.readFileSync('/proc/loadavg', 'utf8').split(' ').slice(0, 3).join(' ')})`);
+  console.log(''.padEnd(44) + 'capped'.padStart(12) + 'uncapped'.padStart(12));
+  row('navigation to first frame (target <= 1.5 s)', r => r.firstFrame, v => `${(v / 1000).toFixed(2)} s`);
+  row('frames/s, start of a game (target >= 55)', r => r.start.fps, v => v.toFixed(1));
+  row('frames/s, full load', r => r.full.fps, v => v.toFixed(1));
+  row('WebGL draws a frame, start', r => r.start.draws, v => v.toFixed(0));
+  row('WebGL draws a frame, full load', r => r.full.draws, v => v.toFixed(0));
+  row('script busy in frames, full load', r => r.full.busy, v => `${(100 * v).toFixed(0)}%`);
+  const files = [...new Set(results.capped[0].loaded)];
+  let raw = 0, gzip = 0;
+  for (const file of files) {
+    const bytes = fs.readFileSync(path.join(folder, file));
+    raw += bytes.length;
+    gzip += zlib.gzipSync(bytes, {level: 9}).length;
+  }
+  console.log(`the page loads ${files.join(', ')}: ${raw} bytes (target <= 1 MB), ` +
+              `${gzip} with gzip -9`);
+  process.exit(0);
+})();
