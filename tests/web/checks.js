@@ -35,7 +35,10 @@ const checks = {
     await page.keyboard.press('p');  // the World must hold still: no tick may be pending
     await page.waitForFunction(() => Module._showScriptedWorldForTest(20275176) === 1);
     await frames(page, 3);  // the rocket lights stand where the previous frame put them
-    fs.writeFileSync(browser, (await frame(page)).png);
+    const shown = await frame(page);
+    fs.writeFileSync(browser, shown.png);
+    assert(shown.count(lit, 0, 0, 180, 40) > 20 && shown.count(lit, 320, 0, 499, 40) > 60,
+           'the score at the top left, the level at the top right');
     execFileSync('convert', [desktop, browser, '-bordercolor', '#444', '-border', '3', '+append',
                              sideBySide]);
     const differing = compare(desktop, browser);
@@ -79,6 +82,25 @@ const checks = {
     await page.keyboard.press('q');
     await page.waitForFunction(() => !document.getElementById('notice').hidden &&
         document.getElementById('message').textContent === 'The game has ended.');
+  },
+
+  // A start that fails says why on the page: with no WebGL, and with a picture
+  // of 8 bits a pixel (fire.bmp's header changed on its way to the page).
+  async failed() {
+    const notice = () => !document.getElementById('notice').hidden &&
+                         document.getElementById('message').textContent;
+    const noWebgl = await openGame(folder, messages, {flags: ['--disable-webgl'], ready: notice});
+    assert.strictEqual(await noWebgl.page.evaluate(notice),
+                       'The game cannot start: this browser gives it no WebGL to draw with.');
+    const data = fs.readFileSync(`${folder}/skorvane.data`);
+    data[data.indexOf(fs.readFileSync(`${folder}/data/fire.bmp`)) + 28] = 8;
+    const broken = await openGame(folder, messages, {ready: notice, prepare: async page => {
+      await page.setRequestInterception(true);
+      page.on('request', request => (request.url().endsWith('.data') ?
+          request.respond({body: data, contentType: 'application/octet-stream'}) : request.continue()));
+    }});
+    assert.strictEqual(await broken.page.evaluate(notice), 'The game could not start: ' +
+                       'Bpp from fire.bmp is not 24: 8 (exit status 1)');
   },
 
   // Half a minute of random keys, moves and clicks: no error on the console,

@@ -31,8 +31,10 @@ const chromiumFlags = ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsa
 
 // Opens the game; `messages` gathers the console's lines and the page's errors
 // as [type, text]. `flags` go to chromium, and `prepare(page)` runs before the
-// page loads. Resolves once the game runs, with the canvas's page position.
-async function openGame(folder, messages, {flags = [], prepare = () => {}} = {}) {
+// page loads. Resolves once `ready` holds in the page (by default, once the game
+// runs), with the canvas's page position.
+const running = () => document.getElementById('notice').hidden;
+async function openGame(folder, messages, {flags = [], prepare = () => {}, ready = running} = {}) {
   const address = await serve(folder);
   const browser = await puppeteer.launch({executablePath: '/usr/bin/chromium', headless: true,
                                           args: chromiumFlags.concat(flags)});
@@ -43,7 +45,7 @@ async function openGame(folder, messages, {flags = [], prepare = () => {}} = {})
   page.on('pageerror', e => messages.push(['pageerror', e.message]));
   await prepare(page);
   await page.goto(address);
-  await page.waitForFunction(() => document.getElementById('notice').hidden, {timeout: 60000});
+  await page.waitForFunction(ready, {timeout: 60000});
   const box = await (await page.$('#game')).boundingBox();
   return {browser, page, at: (x, y) => [box.x + x, box.y + y]};
 }
