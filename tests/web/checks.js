@@ -66,8 +66,9 @@ const checks = {
     const rocket = await frameUntil(page, f => rocketsBar(f) <= 51 &&
         f.count(orange, 150, 330, 350, 430) > 20 * paused.count(orange, 150, 330, 350, 430) + 500,
         'a shorter rockets bar and the craft lit orange');
+    const stars = f => f.count(lit, 0, 50, 499, 320);  // between the overlay and the craft
     await page.keyboard.press('s');
-    await frameUntil(page, f => f.count(lit) > 1.5 * rocket.count(lit), 'the stars stretched');
+    await frameUntil(page, f => stars(f) > 2 * stars(rocket), 'the stars stretched');
     await page.keyboard.press('p');
     await frameUntil(page, f => !f.rgb.equals(paused.rgb), 'the game moving again');
 
