@@ -178,12 +178,13 @@ mergeInto(LibraryManager.library, {
     GLUT.passiveMotionFunc = func;
   },
 
-  // The held batch of immediate_mode.cpp. The other GL and GLUT calls are
-  // this script's own top-level functions (_glPushMatrix and the like), so
-  // properties of the page's global object: each is wrapped to draw the held
-  // batch first, once the emulation has put its own versions in place
-  // (GLImmediate.setupFuncs) and before the WebAssembly takes them. Where they
-  // are not found (another build of the script), nothing is held.
+  // The held batch of immediate_mode.cpp. The other GL and GLUT calls are this
+  // script's own top-level functions (_glPushMatrix and the like), so properties
+  // of the page's global object: each is wrapped to draw the held batch first,
+  // but for modelview matrix calls while it is in eye space, once the emulation
+  // has put its own versions in place (GLImmediate.setupFuncs) and before the
+  // WebAssembly takes them. Where they are not found (another build of the
+  // script), nothing is held.
   $heldBatch__deps: ['$GLEmulation', '$GLImmediate', 'emscripten_glEnd'],
   $heldBatch__postset: 'heldBatch.guardAfterSetup();',
   $heldBatch: {
@@ -194,9 +195,8 @@ mergeInto(LibraryManager.library, {
     draw: function() {
       if (!heldBatch.held) return;
       heldBatch.held = false;
-      if (!heldBatch.inEyeSpace) return _emscripten_glEnd();
-      var modelview = GLImmediate.matrix[0];  // its vertices are in eye space already
-      GLImmediate.matrix[0] = heldBatch.identity;
+      var modelview = GLImmediate.matrix[0];  // a batch in eye space is drawn without it
+      if (heldBatch.inEyeSpace) GLImmediate.matrix[0] = heldBatch.identity;
       GLImmediate.matrixVersion[0]++;
       _emscripten_glEnd();
       GLImmediate.matrix[0] = modelview;
@@ -231,31 +231,35 @@ mergeInto(LibraryManager.library, {
   },
   joinHeldBatch__deps: ['$heldBatch'],
   joinHeldBatch: function() {
-    var held = heldBatch.held;
-    heldBatch.held = false;
-    return held;
+    return heldBatch.held;
   },
   drawHeldBatch__deps: ['$heldBatch'],
   drawHeldBatch: function() {
     heldBatch.draw();
   },
-  // Inside glBegin the emulation writes a colour as bytes, GL's current colour
-  // is floats: a vertex of a batch in eye space brings the current colour so.
+  // Inside glBegin the emulation writes a colour as bytes, but GL's current
+  // colour is floats: each vertex of a batch in eye space brings it so, and
+  // outside glBegin it is the current one though a held batch is still open.
   heldColour__deps: ['$heldBatch'],
   heldColour: function(r, g, b, a) {
-    var at = GLImmediate.vertexCounter;
-    for (var i = 0; i < 4; i++) GLImmediate.vertexData[at + i] = Math.min(Math.max(arguments[i], 0), 1);
+    var data = GLImmediate.vertexData, at = GLImmediate.vertexCounter;
+    for (var i = 0; i < 4; i++) data[at + i] = Math.min(Math.max(arguments[i], 0), 1);
     GLImmediate.vertexCounter = at + 4;
     GLImmediate.addRendererComponent(GLImmediate.COLOR, 4, GLctx.FLOAT);
   },
-  // Outside glBegin a colour is the current one, though a held batch keeps the
-  // emulation inside its glBegin.
   currentColour__deps: ['$heldBatch', 'emscripten_glColor4f'],
   currentColour: function(r, g, b, a) {
     var mode = GLImmediate.mode;
     GLImmediate.mode = -1;
     _emscripten_glColor4f(r, g, b, a);
     GLImmediate.mode = mode;
+  },
+  // The held batch's last vertex once more: strips join by triangles of no area.
+  repeatHeldVertex__deps: ['$heldBatch'],
+  repeatHeldVertex: function() {
+    var end = GLImmediate.vertexCounter, size = GLImmediate.rendererComponentPointer >> 2;
+    GLImmediate.vertexData.copyWithin(end, end - size, end);
+    GLImmediate.vertexCounter = end + size;
   },
 
   // Emscripten's exit keeps a program that has timers or frames pending

@@ -1,6 +1,6 @@
 // Immediate mode as GL 1.1 has it, on top of Emscripten's emulation: the
 // current colour, normal and texture coordinate, lines wider than a pixel, and
-// batches of triangles or quads that join into one draw.
+// batches of triangles, quads and strips that join into one draw.
 #include <GL/gl.h>
 
 extern "C" {
@@ -23,6 +23,7 @@ int joinHeldBatch();  // 1 when a held batch goes on with the next vertices
 void drawHeldBatch();
 void heldColour(GLfloat r, GLfloat g, GLfloat b, GLfloat a);     // a vertex's, as floats
 void currentColour(GLfloat r, GLfloat g, GLfloat b, GLfloat a);  // outside glBegin
+void repeatHeldVertex();
 }
 
 namespace {
@@ -53,8 +54,8 @@ int batchVertexCount = 0;
 // the matrix and colour calls between them need not end the held batch.
 constexpr int maxHeldVertices = 16384;
 int heldVertexCount = 0;
-GLenum heldMode = GL_POINTS;
 Attributes heldAttributes;  // which ones the held batch brings
+bool holding = false;       // the batch is one to hold
 bool joining = false;       // the batch goes on from a held one
 bool inEyeSpace = false;    // this batch, and so the held one
 GLfloat batchModelview[16];
@@ -180,21 +181,20 @@ void glLineWidth(GLfloat width) {
 
 void glBegin(GLenum mode) {
     inBatch = true;
-    batchMode = mode;
     batchVertexCount = 0;
     current.colourSet = current.normalSet = current.texCoordSet = false;
     drawingWideLines = mode == GL_LINES && lineWidth > 1.0f;
     lineVertexCount = 0;
-    const bool holdable = mode == GL_TRIANGLES || mode == GL_QUADS;
-    const bool unlit = holdable && !emscripten_glIsEnabled(GL_LIGHTING);
-    joining = holdable && mode == heldMode && unlit == inEyeSpace &&
+    holding = mode == GL_TRIANGLES || mode == GL_QUADS || mode == GL_TRIANGLE_STRIP;
+    const bool unlit = holding && !emscripten_glIsEnabled(GL_LIGHTING);
+    joining = holding && mode == batchMode && unlit == inEyeSpace &&  // as the held one
               heldVertexCount < maxHeldVertices && joinHeldBatch();
+    batchMode = mode;
     inEyeSpace = unlit;
     if (inEyeSpace) emscripten_glGetFloatv(GL_MODELVIEW_MATRIX, batchModelview);
     if (joining) return;
     drawHeldBatch();
     heldVertexCount = 0;
-    heldMode = mode;
     if (!drawingWideLines) emscripten_glBegin(mode);
 }
 
@@ -202,7 +202,7 @@ void glEnd() {
     inBatch = false;
     if (drawingWideLines) {
         drawWideLines();
-    } else if (batchMode == GL_TRIANGLES || batchMode == GL_QUADS) {
+    } else if (holding) {
         if (batchVertexCount > 0) heldAttributes = current;
         heldVertexCount += batchVertexCount;
         holdBatch(inEyeSpace);
@@ -248,22 +248,32 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
         lineVertices[lineVertexCount++] = LineVertex{{x, y, z, 1.0f}, {c[0], c[1], c[2], c[3]}};
         return;
     }
+    bool joinsStrip = false;
     if (joining) {  // now it is known what this batch brings
         joining = false;
         if (!sameAttributes(current, heldAttributes)) {
-            holdBatch(inEyeSpace);
             drawHeldBatch();
             emscripten_glBegin(batchMode);
             heldVertexCount = 0;
+        } else if (batchMode == GL_TRIANGLE_STRIP) {
+            // Triangles of no area join strips: the held one's last vertex again
+            // (once more after an odd count, to keep the turn) and this one twice.
+            for (int i = heldVertexCount % 2; i >= 0; --i) repeatHeldVertex();
+            heldVertexCount += 2 + heldVertexCount % 2;
+            joinsStrip = true;
         }
     }
     ++batchVertexCount;
     emitAttributes();
-    if (!inEyeSpace) return emscripten_glVertex3f(x, y, z);
-    const GLfloat object[4] = {x, y, z, 1.0f};
-    GLfloat eye[4];
-    transform(batchModelview, object, eye);
-    emscripten_glVertex4f(eye[0], eye[1], eye[2], eye[3]);
+    if (inEyeSpace) {
+        const GLfloat object[4] = {x, y, z, 1.0f};
+        GLfloat eye[4];
+        transform(batchModelview, object, eye);
+        emscripten_glVertex4f(eye[0], eye[1], eye[2], eye[3]);
+    } else {
+        emscripten_glVertex3f(x, y, z);
+    }
+    if (joinsStrip) repeatHeldVertex();
 }
 
 void glVertex2f(GLfloat x, GLfloat y) {
