@@ -178,56 +178,88 @@ mergeInto(LibraryManager.library, {
     GLUT.passiveMotionFunc = func;
   },
 
-  // The held triangle batch of immediate_mode.cpp. The other GL and GLUT
-  // calls are this script's own top-level functions (_glPushMatrix and the
-  // like), so properties of the page's global object: each is wrapped to draw
-  // the held batch first, once the emulation has put its own versions in
-  // place (GLImmediate.setupFuncs) and before the WebAssembly takes them.
-  // Where they are not found (another build of the script), nothing is held.
-  $heldTriangles__deps: ['$GLEmulation', '$GLImmediate', 'emscripten_glEnd'],
-  $heldTriangles__postset: 'heldTriangles.guardAfterSetup();',
-  $heldTriangles: {
+  // The held batch of immediate_mode.cpp. The other GL and GLUT calls are this
+  // script's own top-level functions (_glPushMatrix and the like), so properties
+  // of the page's global object: each is wrapped to draw the held batch first,
+  // but for modelview matrix calls while it is in eye space, once the emulation
+  // has put its own versions in place (GLImmediate.setupFuncs) and before the
+  // WebAssembly takes them. Where they are not found (another build of the
+  // script), nothing is held.
+  $heldBatch__deps: ['$GLEmulation', '$GLImmediate', 'emscripten_glEnd'],
+  $heldBatch__postset: 'heldBatch.guardAfterSetup();',
+  $heldBatch: {
     guarded: false,
     held: false,
+    inEyeSpace: false,
+    identity: [1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1],
     draw: function() {
-      if (!heldTriangles.held) return;
-      heldTriangles.held = false;
+      if (!heldBatch.held) return;
+      heldBatch.held = false;
+      var modelview = GLImmediate.matrix[0];  // a batch in eye space is drawn without it
+      if (heldBatch.inEyeSpace) GLImmediate.matrix[0] = heldBatch.identity;
+      GLImmediate.matrixVersion[0]++;
       _emscripten_glEnd();
+      GLImmediate.matrix[0] = modelview;
+      GLImmediate.matrixVersion[0]++;
     },
     guardAfterSetup: function() {
-      if (GLImmediate.TexEnvJIT) return heldTriangles.guardEveryCall();  // set up already
+      if (GLImmediate.TexEnvJIT) return heldBatch.guardEveryCall();  // set up already
       var setupFuncs = GLImmediate.setupFuncs;
       GLImmediate.setupFuncs = function() {
         setupFuncs();
-        heldTriangles.guardEveryCall();
+        heldBatch.guardEveryCall();
       };
     },
     guardEveryCall: function() {
       Object.keys(window).forEach(function(name) {
         var call = window[name];
         if (!/^_glu?t?[A-Z]/.test(name) || typeof call != 'function') return;
+        var moves = /^_gl(PushMatrix|PopMatrix|Translate|Rotate|Scale)/.test(name);
         window[name] = function() {
-          heldTriangles.draw();
+          if (!moves || !heldBatch.inEyeSpace || GLImmediate.currentMatrix != 0) heldBatch.draw();
           return call.apply(this, arguments);
         };
       });
-      heldTriangles.guarded = typeof window['_glPushMatrix'] == 'function';
+      heldBatch.guarded = typeof window['_glPushMatrix'] == 'function';
     },
   },
-  holdTriangles__deps: ['$heldTriangles'],
-  holdTriangles: function() {
-    heldTriangles.held = true;
-    if (!heldTriangles.guarded) heldTriangles.draw();
+  holdBatch__deps: ['$heldBatch'],
+  holdBatch: function(inEyeSpace) {
+    heldBatch.held = true;
+    heldBatch.inEyeSpace = inEyeSpace;
+    if (!heldBatch.guarded) heldBatch.draw();
   },
-  joinHeldTriangles__deps: ['$heldTriangles'],
-  joinHeldTriangles: function() {
-    var held = heldTriangles.held;
-    heldTriangles.held = false;
-    return held;
+  joinHeldBatch__deps: ['$heldBatch'],
+  joinHeldBatch: function() {
+    return heldBatch.held;
   },
-  drawHeldTriangles__deps: ['$heldTriangles'],
-  drawHeldTriangles: function() {
-    heldTriangles.draw();
+  drawHeldBatch__deps: ['$heldBatch'],
+  drawHeldBatch: function() {
+    heldBatch.draw();
+  },
+  // Inside glBegin the emulation writes a colour as bytes, but GL's current
+  // colour is floats: each vertex of a batch in eye space brings it so, and
+  // outside glBegin it is the current one though a held batch is still open.
+  heldColour__deps: ['$heldBatch'],
+  heldColour: function(r, g, b, a) {
+    var data = GLImmediate.vertexData, at = GLImmediate.vertexCounter;
+    for (var i = 0; i < 4; i++) data[at + i] = Math.min(Math.max(arguments[i], 0), 1);
+    GLImmediate.vertexCounter = at + 4;
+    GLImmediate.addRendererComponent(GLImmediate.COLOR, 4, GLctx.FLOAT);
+  },
+  currentColour__deps: ['$heldBatch', 'emscripten_glColor4f'],
+  currentColour: function(r, g, b, a) {
+    var mode = GLImmediate.mode;
+    GLImmediate.mode = -1;
+    _emscripten_glColor4f(r, g, b, a);
+    GLImmediate.mode = mode;
+  },
+  // The held batch's last vertex once more: strips join by triangles of no area.
+  repeatHeldVertex__deps: ['$heldBatch'],
+  repeatHeldVertex: function() {
+    var end = GLImmediate.vertexCounter, size = GLImmediate.rendererComponentPointer >> 2;
+    GLImmediate.vertexData.copyWithin(end, end - size, end);
+    GLImmediate.vertexCounter = end + size;
   },
 
   // Emscripten's exit keeps a program that has timers or frames pending

@@ -1,6 +1,6 @@
 // Immediate mode as GL 1.1 has it, on top of Emscripten's emulation: the
 // current colour, normal and texture coordinate, lines wider than a pixel, and
-// triangle batches that join into one draw.
+// batches of triangles, quads and strips that join into one draw.
 #include <GL/gl.h>
 
 extern "C" {
@@ -12,12 +12,18 @@ void emscripten_glNormal3f(GLfloat x, GLfloat y, GLfloat z);
 void emscripten_glTexCoord2f(GLfloat s, GLfloat t);
 void emscripten_glVertex3f(GLfloat x, GLfloat y, GLfloat z);
 void emscripten_glVertex4f(GLfloat x, GLfloat y, GLfloat z, GLfloat w);
+GLboolean emscripten_glIsEnabled(GLenum cap);
+void emscripten_glGetFloatv(GLenum name, GLfloat* values);
 
-// gl_stand_ins.js keeps a triangle batch open after its glEnd (held), so that
-// the next one can join it; any other GL or GLUT call draws it first.
-void holdTriangles();
-int joinHeldTriangles();  // 1 when a held batch goes on with the next vertices
-void drawHeldTriangles();
+// gl_stand_ins.js keeps a batch open after its glEnd (held), so that the next
+// one can join it; any other GL or GLUT call draws it first, but for modelview
+// matrix calls while the batch is in eye space.
+void holdBatch(int inEyeSpace);
+int joinHeldBatch();  // 1 when a held batch goes on with the next vertices
+void drawHeldBatch();
+void heldColour(GLfloat r, GLfloat g, GLfloat b, GLfloat a);     // a vertex's, as floats
+void currentColour(GLfloat r, GLfloat g, GLfloat b, GLfloat a);  // outside glBegin
+void repeatHeldVertex();
 }
 
 namespace {
@@ -41,13 +47,18 @@ bool inBatch = false;
 GLenum batchMode = GL_POINTS;
 int batchVertexCount = 0;
 
-// A mesh drawn one triangle at a time would cost the browser one draw call
-// each. Batches join while they bring the same attributes, up to a count that
-// the emulation's vertex buffer holds.
+// A mesh drawn one triangle at a time, or smoke one quad at a time, would cost
+// the browser one draw call each. Batches of one mode join while they bring the
+// same attributes, up to a count that the emulation's vertex buffer holds.
+// Unlit ones are moved to eye space here, each vertex with its colour, so that
+// the matrix and colour calls between them need not end the held batch.
 constexpr int maxHeldVertices = 16384;
 int heldVertexCount = 0;
 Attributes heldAttributes;  // which ones the held batch brings
+bool holding = false;       // the batch is one to hold
 bool joining = false;       // the batch goes on from a held one
+bool inEyeSpace = false;    // this batch, and so the held one
+GLfloat batchModelview[16];
 
 bool sameAttributes(const Attributes& a, const Attributes& b) {
     return a.colourSet == b.colourSet && a.normalSet == b.normalSet &&
@@ -67,7 +78,9 @@ GLfloat lineWidth = 1.0f;
 bool drawingWideLines = false;
 
 void emitAttributes() {
-    if (current.colourSet) {
+    if (inEyeSpace) {
+        heldColour(current.colour[0], current.colour[1], current.colour[2], current.colour[3]);
+    } else if (current.colourSet) {
         emscripten_glColor4f(current.colour[0], current.colour[1], current.colour[2],
                              current.colour[3]);
     }
@@ -168,14 +181,19 @@ void glLineWidth(GLfloat width) {
 
 void glBegin(GLenum mode) {
     inBatch = true;
-    batchMode = mode;
     batchVertexCount = 0;
     current.colourSet = current.normalSet = current.texCoordSet = false;
     drawingWideLines = mode == GL_LINES && lineWidth > 1.0f;
     lineVertexCount = 0;
-    joining = mode == GL_TRIANGLES && heldVertexCount < maxHeldVertices && joinHeldTriangles();
+    holding = mode == GL_TRIANGLES || mode == GL_QUADS || mode == GL_TRIANGLE_STRIP;
+    const bool unlit = holding && !emscripten_glIsEnabled(GL_LIGHTING);
+    joining = holding && mode == batchMode && unlit == inEyeSpace &&  // as the held one
+              heldVertexCount < maxHeldVertices && joinHeldBatch();
+    batchMode = mode;
+    inEyeSpace = unlit;
+    if (inEyeSpace) emscripten_glGetFloatv(GL_MODELVIEW_MATRIX, batchModelview);
     if (joining) return;
-    drawHeldTriangles();
+    drawHeldBatch();
     heldVertexCount = 0;
     if (!drawingWideLines) emscripten_glBegin(mode);
 }
@@ -184,10 +202,10 @@ void glEnd() {
     inBatch = false;
     if (drawingWideLines) {
         drawWideLines();
-    } else if (batchMode == GL_TRIANGLES) {
+    } else if (holding) {
         if (batchVertexCount > 0) heldAttributes = current;
         heldVertexCount += batchVertexCount;
-        holdTriangles();
+        holdBatch(inEyeSpace);
     } else {
         emscripten_glEnd();
     }
@@ -201,8 +219,8 @@ void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
     if (inBatch) {
         current.colourSet = true;
     } else {
-        drawHeldTriangles();  // drawn in the colour of their time
-        emscripten_glColor4f(r, g, b, a);
+        if (!inEyeSpace) drawHeldBatch();  // drawn in the colour of their time
+        currentColour(r, g, b, a);
     }
 }
 
@@ -230,17 +248,32 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
         lineVertices[lineVertexCount++] = LineVertex{{x, y, z, 1.0f}, {c[0], c[1], c[2], c[3]}};
         return;
     }
+    bool joinsStrip = false;
     if (joining) {  // now it is known what this batch brings
         joining = false;
         if (!sameAttributes(current, heldAttributes)) {
-            emscripten_glEnd();
-            emscripten_glBegin(GL_TRIANGLES);
+            drawHeldBatch();
+            emscripten_glBegin(batchMode);
             heldVertexCount = 0;
+        } else if (batchMode == GL_TRIANGLE_STRIP) {
+            // Triangles of no area join strips: the held one's last vertex again
+            // (once more after an odd count, to keep the turn) and this one twice.
+            for (int i = heldVertexCount % 2; i >= 0; --i) repeatHeldVertex();
+            heldVertexCount += 2 + heldVertexCount % 2;
+            joinsStrip = true;
         }
     }
     ++batchVertexCount;
     emitAttributes();
-    emscripten_glVertex3f(x, y, z);
+    if (inEyeSpace) {
+        const GLfloat object[4] = {x, y, z, 1.0f};
+        GLfloat eye[4];
+        transform(batchModelview, object, eye);
+        emscripten_glVertex4f(eye[0], eye[1], eye[2], eye[3]);
+    } else {
+        emscripten_glVertex3f(x, y, z);
+    }
+    if (joinsStrip) repeatHeldVertex();
 }
 
 void glVertex2f(GLfloat x, GLfloat y) {
