@@ -35,8 +35,7 @@ run: build
 # The desktop build with its tests, and the page with the core's replay in
 # WebAssembly beside it: the browser's tests (label web) run from the desktop's CTest.
 test-build: deps-test
-	$(EMSCRIPTEN_ENV) emcmake $(CONFIGURE) -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release \
-	  -DSKORVANE_TESTS=ON
+	$(WEB_CONFIGURE) -DSKORVANE_TESTS=ON
 	$(EMSCRIPTEN_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
 	$(CONFIGURE) -B $(BUILD) -DSKORVANE_TESTS=ON -DSKORVANE_WEB_BUILD=$(CURDIR)/$(WEB_BUILD)
 	cmake --build $(BUILD) -j $(JOBS)
@@ -90,8 +89,9 @@ deb: deps-deb
 # The page in $(WEB_BUILD)/: index.html, skorvane.js, .wasm and .data (the
 # four data files). Debian's em++ needs node's modules from Debian's folder.
 EMSCRIPTEN_ENV = NODE_PATH=/usr/share/nodejs
+WEB_CONFIGURE = $(EMSCRIPTEN_ENV) emcmake $(CONFIGURE) -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release
 $(WEB_BUILD)/CMakeCache.txt: | deps-web
-	$(EMSCRIPTEN_ENV) emcmake $(CONFIGURE) -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release
+	$(WEB_CONFIGURE)
 
 web: deps-web $(WEB_BUILD)/CMakeCache.txt
 	$(EMSCRIPTEN_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
