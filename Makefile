@@ -6,6 +6,8 @@ BENCH_BUILD ?= build-bench
 DEB_BUILD   ?= build-deb
 FUZZ_BUILD  ?= build-fuzz
 WEB_BUILD   ?= build-web
+WEB_TEST_BUILD ?= build-web-test
+NPM_DIR     ?= build-npm
 WEB_PORT    ?= 8000
 JOBS        ?= $(shell nproc)
 CMAKE_ARGS  ?=
@@ -14,7 +16,7 @@ WERROR      ?=
 CONFIGURE = cmake -S . $(if $(WERROR),-DSKORVANE_WERROR=$(WERROR)) $(CMAKE_ARGS)
 
 .PHONY: all build run test-build test test-unit test-asan format-check bench fuzz deb install \
-  screenshot web web-run bench-web clean
+  screenshot web web-run bench-web npm clean
 
 all: build
 
@@ -32,19 +34,33 @@ build: deps-run $(BUILD)/CMakeCache.txt
 run: build
 	cd $(BUILD)/data && ../skorvane
 
-# The desktop build with its tests, and the page with the core's replay in
-# WebAssembly beside it: the browser's tests (label web) run from the desktop's CTest.
-test-build: deps-test
-	$(WEB_CONFIGURE) -DSKORVANE_TESTS=ON
-	$(EMSCRIPTEN_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
-	$(CONFIGURE) -B $(BUILD) -DSKORVANE_TESTS=ON -DSKORVANE_WEB_BUILD=$(CURDIR)/$(WEB_BUILD)
+# The desktop build with its tests, and the test build of the page (which can
+# show a scripted World) with the core's replay in WebAssembly beside it: the
+# browser's tests (label web) run from the desktop's CTest.
+test-build: deps-test npm
+	$(EMSCRIPTEN_ENV) emcmake $(CONFIGURE) -B $(WEB_TEST_BUILD) -DCMAKE_BUILD_TYPE=Release \
+	  -DSKORVANE_TESTS=ON
+	$(EMSCRIPTEN_ENV) cmake --build $(WEB_TEST_BUILD) -j $(JOBS)
+	$(CONFIGURE) -B $(BUILD) -DSKORVANE_TESTS=ON -DSKORVANE_WEB_BUILD=$(CURDIR)/$(WEB_TEST_BUILD) \
+	  -DSKORVANE_NODE_MODULES=$(CURDIR)/$(NPM_DIR)/node_modules
 	cmake --build $(BUILD) -j $(JOBS)
 
 test: test-build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
-test-unit: test-build
+# The core and the file readers alone: no display, browser or Emscripten.
+test-unit: deps-unit
+	$(CONFIGURE) -B $(BUILD) -DSKORVANE_TESTS=ON
+	cmake --build $(BUILD) -j $(JOBS) --target unit_tests
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -L unit
+
+# puppeteer-core for the browser's tests and make bench-web, from its lock file,
+# fetched again only when that changes.
+npm: $(NPM_DIR)/node_modules/.package-lock.json
+$(NPM_DIR)/node_modules/.package-lock.json: tests/web/package-lock.json tests/web/package.json
+	@./tools/install-deps npm
+	mkdir -p $(NPM_DIR) && cp tests/web/package.json tests/web/package-lock.json $(NPM_DIR)/
+	cd $(NPM_DIR) && npm ci --no-audit --no-fund
 
 $(ASAN_BUILD)/CMakeCache.txt: | deps-test
 	$(CONFIGURE) -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSKORVANE_SANITIZE=ON -DSKORVANE_TESTS=ON
@@ -86,28 +102,27 @@ deb: deps-deb
 	cmake --build $(DEB_BUILD) -j $(JOBS)
 	cd $(DEB_BUILD) && cpack
 
-# The page in $(WEB_BUILD)/: index.html, skorvane.js, .wasm and .data (the
-# four data files). Debian's em++ needs node's modules from Debian's folder.
+# The page in $(WEB_BUILD)/page/, all a web server needs: index.html,
+# skorvane.js, .wasm and .data (the four data files) and the licence and icon.
+# Debian's em++ needs node's modules from Debian's folder.
 EMSCRIPTEN_ENV = NODE_PATH=/usr/share/nodejs
-WEB_CONFIGURE = $(EMSCRIPTEN_ENV) emcmake $(CONFIGURE) -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release
 $(WEB_BUILD)/CMakeCache.txt: | deps-web
-	$(WEB_CONFIGURE)
+	$(EMSCRIPTEN_ENV) emcmake $(CONFIGURE) -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release
 
 web: deps-web $(WEB_BUILD)/CMakeCache.txt
 	$(EMSCRIPTEN_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
 
 # Any static file server does; this one stops with Ctrl-C.
 web-run: web
-	@echo "Serving $(WEB_BUILD)/ at http://localhost:$(WEB_PORT)/ (Ctrl-C stops it)"
-	python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory $(WEB_BUILD)
+	@echo "Serving $(WEB_BUILD)/page/ at http://localhost:$(WEB_PORT)/ (Ctrl-C stops it)"
+	python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory $(WEB_BUILD)/page
 
-# The page's figures in headless chromium, driven by the browser tests' own
-# puppeteer-core (installed from tests/web's lock file into build-web-bench/).
-WEB_BENCH = build-web-bench
-bench-web: deps-bench-web web
-	mkdir -p $(WEB_BENCH) && cp tests/web/package.json tests/web/package-lock.json $(WEB_BENCH)/
-	cd $(WEB_BENCH) && npm ci --no-audit --no-fund
-	NODE_PATH=$(CURDIR)/$(WEB_BENCH)/node_modules node bench/web_bench.js $(WEB_BUILD)
+# The page's figures in headless chromium beside the desktop game's own frames
+# per second at full load, measured in the same run.
+bench-web: deps-bench-web web npm $(BENCH_BUILD)/CMakeCache.txt
+	cmake --build $(BENCH_BUILD) -j $(JOBS) --target frame_bench game_data
+	NODE_PATH=$(CURDIR)/$(NPM_DIR)/node_modules node bench/web_bench.js $(WEB_BUILD)/page \
+	  $(BENCH_BUILD)
 
 PREFIX ?= /usr/local
 install: build
@@ -126,4 +141,4 @@ screenshot: test-build
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(DEB_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) \
-	  $(WEB_BENCH)
+	  $(WEB_TEST_BUILD) $(NPM_DIR)

@@ -57,7 +57,7 @@ bool answeredInfoOption(int argc, char** argv) {
 // freeglut leaves WM_CLASS unset; desktops match it against the entry's
 // StartupWMClass to group the window under the game's name and icon. A
 // freeglut built on EGL has no X display, and then nothing to label.
-void labelWindow() {
+void prepareWindow() {
     Display* display = glXGetCurrentDisplay();
     if (display == nullptr) return;
     char name[] = "skorvane";

@@ -6,5 +6,6 @@
 // --version); true means the program has answered and ends.
 bool answeredInfoOption(int argc, char** argv);
 
-// Runs once the window exists and its context is current.
-void labelWindow();
+// Runs once the game is set up and its first tick armed, with the window's
+// context current.
+void prepareWindow();

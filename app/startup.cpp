@@ -10,7 +10,7 @@
 #include "app/platform.h"
 #include "assets/mesh.h"
 #include "assets/texture.h"
-#include "game/platform.h"
+#include "game/platform_hooks.h"
 #include "game/random.h"
 #include "game/tick.h"
 #include "game/world.h"
@@ -46,6 +46,7 @@ void startGame(int& argc, char** argv) {
     registerCallbacks();
     initGame();
     armTick(world.playState);  // Playing: initGame ends with a new game
+    prepareWindow();
 }
 
 void createGameWindow() {
@@ -53,7 +54,6 @@ void createGameWindow() {
     glutInitWindowSize(500, 500);
     glutInitWindowPosition(100, 100);
     glutCreateWindow("Skorvane");
-    labelWindow();  // the new window's context is current
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);

@@ -1,32 +1,34 @@
-// The browser's own parts: a page has no command line and titles the game
-// itself; the page's script calls the two functions below.
-#include <cstdint>
-
-#include <emscripten.h>
+// The browser's own parts: a page has no command line, and a page the player
+// does not see pauses, as 'p' pauses it, since browsers slow its timers.
+#include <emscripten/html5.h>
 
 #include "app/input.h"
 #include "app/platform.h"
-#include "app/scripted_world.h"
 #include "game/world.h"
+
+namespace {
+
+void pauseIfHidden() {
+    EmscriptenVisibilityChangeEvent visibility;
+    const bool hidden =
+        emscripten_get_visibility_status(&visibility) == EMSCRIPTEN_RESULT_SUCCESS &&
+        visibility.hidden;
+    if (hidden && world.playState == Playing) onKeyboard('p', 0, 0);
+}
+
+EM_BOOL onVisibilityChange(int, const EmscriptenVisibilityChangeEvent*, void*) {
+    pauseIfHidden();
+    return EM_FALSE;
+}
+
+}  // namespace
 
 bool answeredInfoOption(int, char**) {
     return false;
 }
 
-void labelWindow() {}
-
-extern "C" {
-
-// Browsers slow the timers of a hidden page: the game pauses as 'p' pauses
-// it, and the player resumes it.
-EMSCRIPTEN_KEEPALIVE void pauseForHiddenPage() {
-    if (world.playState == Playing) onKeyboard('p', 0, 0);
+// A page opened in a background tab starts paused; the player resumes it.
+void prepareWindow() {
+    pauseIfHidden();
+    emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, onVisibilityChange);
 }
-
-// Test-only (app/scripted_world.h): 1 once the World is shown, 0 while a tick
-// of a running chain is still pending.
-EMSCRIPTEN_KEEPALIVE int showScriptedWorldForTest(uint32_t seed) {
-    return showScriptedWorld(seed) ? 1 : 0;
-}
-
-}  // extern "C"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "game/platform.h"
+#include "game/platform_hooks.h"
 #include "game/random.h"
 #include "game/weapons.h"
 #include "game/world.h"

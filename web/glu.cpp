@@ -1,30 +1,13 @@
-// GLU calls that Emscripten lacks or gets wrong, drawn with the GL calls it has.
+// GLU's quadric spheres, drawn with the layer's own GL calls.
 #include <GL/glu.h>
 
 #include <cmath>
 
-// Emscripten's gluLookAt hands gl-matrix its arguments in the wrong order and
-// leaves the matrix as it was, so the camera never moves back from the scene.
-void gluLookAt(GLdouble eyeX, GLdouble eyeY, GLdouble eyeZ, GLdouble centreX, GLdouble centreY,
-               GLdouble centreZ, GLdouble upX, GLdouble upY, GLdouble upZ) {
-    double f[3] = {centreX - eyeX, centreY - eyeY, centreZ - eyeZ};
-    const double fLength = std::sqrt(f[0] * f[0] + f[1] * f[1] + f[2] * f[2]);
-    for (double& c : f) c /= fLength;
-    double s[3] = {f[1] * upZ - f[2] * upY, f[2] * upX - f[0] * upZ, f[0] * upY - f[1] * upX};
-    const double sLength = std::sqrt(s[0] * s[0] + s[1] * s[1] + s[2] * s[2]);
-    for (double& c : s) c /= sLength;
-    const double u[3] = {s[1] * f[2] - s[2] * f[1], s[2] * f[0] - s[0] * f[2],
-                         s[0] * f[1] - s[1] * f[0]};
-    const GLdouble m[16] = {s[0], u[0], -f[0], 0, s[1], u[1], -f[1], 0,
-                            s[2], u[2], -f[2], 0, 0,    0,    0,     1};
-    glMultMatrixd(m);
-    glTranslated(-eyeX, -eyeY, -eyeZ);
-}
+#include "web/layer.h"
 
-// Emscripten has no GLU quadrics. These draw a sphere as the desktop's GLU
-// does (the same vertices, normals and texture coordinates, in the same
-// order), but in triangle strips: the emulation has no quad strips. Only
-// GLU_FILL is drawn; GLU_NONE leaves the normals out.
+// A sphere as the desktop's GLU draws it: the same vertices, normals and
+// texture coordinates, in the same quad strips. Only GLU_FILL is drawn;
+// GLU_NONE leaves the normals out.
 class GLUquadric {
 public:
     GLenum normals = GLU_SMOOTH;
@@ -48,10 +31,12 @@ GLUquadric* gluNewQuadric() {
             return &q;
         }
     }
-    return nullptr;
+    layer::fail("gluNewQuadric: more than 4 quadrics");
 }
 
-void gluQuadricDrawStyle(GLUquadric*, GLenum) {}
+void gluQuadricDrawStyle(GLUquadric*, GLenum style) {
+    if (style != GLU_FILL) layer::fail("gluQuadricDrawStyle", style);
+}
 
 void gluQuadricNormals(GLUquadric* quadric, GLenum normals) {
     quadric->normals = normals;
@@ -86,7 +71,7 @@ void gluSphere(GLUquadric* quadric, GLdouble radius, GLint slices, GLint stacks)
     ringRadius[0] = ringRadius[stacks] = 0.0f;  // the poles come to a point
     const bool normals = quadric->normals != GLU_NONE;
     for (int j = 0; j < stacks; ++j) {
-        glBegin(GL_TRIANGLE_STRIP);
+        glBegin(GL_QUAD_STRIP);
         for (int i = 0; i <= slices; ++i) {
             for (int ring = j + 1; ring >= j; --ring) {
                 if (normals) {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "game/platform.h"
+#include "game/platform_hooks.h"
 #include "game/random.h"
 #include "game/tick.h"
 #include "game/weapons.h"

@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "game/platform.h"
+#include "game/platform_hooks.h"
 #include "game/random.h"
 #include "game/tick.h"
 #include "game/weapons.h"

@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "app/input.h"
-#include "app/scripted_world.h"
+#include "tests/support/scripted_world.h"
 #include "app/startup.h"
 #include "assets/bitmap.h"
-#include "game/platform.h"
+#include "game/platform_hooks.h"
 #include "game/random.h"
 #include "game/tick.h"
 #include "game/weapons.h"

@@ -93,7 +93,7 @@ const checks = {
     const noWebgl = await openGame(folder, messages, {flags: ['--disable-webgl'], ready: notice});
     assert.strictEqual(await noWebgl.page.evaluate(notice),
                        'The game cannot start: this browser gives it no WebGL to draw with.');
-    const data = fs.readFileSync(`${folder}/skorvane.data`);
+    const data = fs.readFileSync(`${folder}/page/skorvane.data`);
     data[data.indexOf(fs.readFileSync(`${folder}/data/fire.bmp`)) + 28] = 8;
     const broken = await openGame(folder, messages, {ready: notice, prepare: async page => {
       await page.setRequestInterception(true);

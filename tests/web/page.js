@@ -35,7 +35,7 @@ const chromiumFlags = ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsa
 // runs), with the canvas's page position.
 const running = () => document.getElementById('notice').hidden;
 async function openGame(folder, messages, {flags = [], prepare = () => {}, ready = running} = {}) {
-  const address = await serve(folder);
+  const address = await serve(`${folder}/page`);
   const browser = await puppeteer.launch({executablePath: '/usr/bin/chromium', headless: true,
                                           args: chromiumFlags.concat(flags)});
   started.push(browser.process());

@@ -1,7 +1,10 @@
 // Test-only: a World from a seed and a scripted stretch of play, paused.
-#include "app/scripted_world.h"
+#include "tests/support/scripted_world.h"
 
 #include <GL/glut.h>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 #include "app/startup.h"
 #include "game/random.h"
@@ -26,3 +29,11 @@ bool showScriptedWorld(uint32_t seed) {
     glutPostRedisplay();
     return true;
 }
+
+#ifdef __EMSCRIPTEN__
+// For the browser's tests, in the test build's page only: 1 once the World is
+// shown, 0 while a tick of a running chain is still pending.
+extern "C" EMSCRIPTEN_KEEPALIVE int showScriptedWorldForTest(uint32_t seed) {
+    return showScriptedWorld(seed) ? 1 : 0;
+}
+#endif

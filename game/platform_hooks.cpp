@@ -1,5 +1,5 @@
 // The platform seam's default: hooks that do nothing until app/ or a test binds them.
-#include "game/platform.h"
+#include "game/platform_hooks.h"
 
 namespace {
 
