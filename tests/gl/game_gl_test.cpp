@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "app/input.h"
-#include "tests/support/scripted_world.h"
 #include "app/startup.h"
 #include "assets/bitmap.h"
 #include "game/platform_hooks.h"
@@ -26,6 +25,7 @@
 #include "game/weapons.h"
 #include "game/world.h"
 #include "render/frame.h"
+#include "tests/support/scripted_world.h"
 
 // The game's calls pass through these recorders to the real libraries.
 template <typename Function>
