@@ -5,7 +5,9 @@
 # game's output, the files left and the exit status. The commands may use:
 #   moves         waits until the picture changes by itself
 #   rockets_bar N waits until the green rockets bar is N pixels long, give or take one
-# Each waits at most a minute and fails if the picture never gets there.
+# Each waits at most a minute and fails if the picture never gets there; a
+# command that fails is named in a line "play.sh: failed: COMMAND", which the
+# test's CMake entry counts as a failure.
 game=$1 prepare=$2
 shift 2
 work=$(mktemp -d) && out=$(mktemp) || exit 1
@@ -29,7 +31,7 @@ if [ $# -gt 0 ]; then
   window=$(timeout 120 xdotool search --sync --onlyvisible --name '^Skorvane$' | head -n 1)
   export window
   xdotool mousemove --window "$window" 250 250  # keys go to the window under the pointer
-  for command in "$@"; do eval "$command"; done
+  for command in "$@"; do eval "$command" || echo "play.sh: failed: $command"; done
 fi
 wait $game_pid
 status=$?

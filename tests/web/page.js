@@ -47,7 +47,7 @@ async function openGame(folder, messages, {flags = [], prepare = () => {}, ready
   await page.goto(address);
   await page.waitForFunction(ready, {timeout: 60000});
   const box = await (await page.$('#game')).boundingBox();
-  return {browser, page, at: (x, y) => [box.x + x, box.y + y]};
+  return {browser, page, address, at: (x, y) => [box.x + x, box.y + y]};
 }
 
 // The game as shown, both canvases: RGB bytes, rows from the top.
