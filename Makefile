@@ -121,7 +121,7 @@ web-run: web
 # per second at full load, measured in the same run.
 bench-web: deps-bench-web web npm $(BENCH_BUILD)/CMakeCache.txt
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target frame_bench game_data
-	NODE_PATH=$(CURDIR)/$(NPM_DIR)/node_modules node bench/web_bench.js $(WEB_BUILD)/page \
+	NODE_PATH=$(CURDIR)/$(NPM_DIR)/node_modules node bench/web_bench.js $(WEB_BUILD) \
 	  $(BENCH_BUILD)
 
 PREFIX ?= /usr/local
