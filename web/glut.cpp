@@ -1,6 +1,6 @@
 // GLUT in the page: the window is the page's canvas (Module.canvas, #game),
-// frames come with the browser's animation frames, timers and input through
-// Emscripten's html5 and event-loop calls. exit() ends the game on the page.
+// frames come with the browser's animation frames, and timers and input
+// through Emscripten's event-loop and html5 calls. exit() ends the game.
 #include <GL/glut.h>
 #include <emscripten.h>
 #include <emscripten/eventloop.h>
@@ -16,8 +16,6 @@
 namespace {
 
 const char canvas[] = "#game";
-const char textCanvas[] = "#text";
-
 void (*display)() = nullptr;
 void (*mouse)(int, int, int, int) = nullptr;
 void (*keyboard)(unsigned char, int, int) = nullptr;
@@ -32,11 +30,9 @@ struct Timer {
     void (*callback)(int);
     int value;
     bool pending;
-};
-Timer timers[8];  // the game keeps one pending, two for a moment when it resumes
+} timers[8];  // the game keeps one pending, two for a moment when it resumes
 
 EM_JS(void, throwError, (const char* message), { throw new Error(UTF8ToString(message)); });
-EM_JS(void, publishFrame, (int draws), { Module.drawsPerFrame = draws; });
 
 void fireTimer(void* slot) {
     Timer& timer = *static_cast<Timer*>(slot);
@@ -45,73 +41,60 @@ void fireTimer(void* slot) {
 }
 
 EM_BOOL onAnimationFrame(double, void*) {
-    if (ended) return EM_FALSE;
-    if (redisplayPending && display != nullptr) {
+    if (redisplayPending && display != nullptr && !ended) {
         redisplayPending = false;
         display();
     }
-    return EM_TRUE;
+    return !ended;
 }
 
-// The window is the canvas's size on the page; its drawing buffer has the
-// display's pixels, so the picture is as sharp as the screen.
+// The window is the canvas's size on the page, and its drawing buffer has the
+// display's own pixels, so the picture is as sharp as the screen.
 void fitCanvas() {
     double cssWidth = 0, cssHeight = 0;
     emscripten_get_element_css_size(canvas, &cssWidth, &cssHeight);
     const int width = int(std::lround(cssWidth)), height = int(std::lround(cssHeight));
     const float scale = float(emscripten_get_device_pixel_ratio());
-    for (const char* c : {canvas, textCanvas}) {
+    for (const char* c : {canvas, "#text"})
         emscripten_set_canvas_element_size(c, int(std::lround(float(width) * scale)),
                                            int(std::lround(float(height) * scale)));
-    }
     layer::setPixelScale(scale);
     layer::textCanvasCleared();
     if (reshape != nullptr) reshape(width, height);
     redisplayPending = true;
 }
 
-EM_BOOL onMouseMove(int, const EmscriptenMouseEvent* event, void*) {
-    pointerX = int(event->targetX), pointerY = int(event->targetY);
-    if (!ended && event->buttons == 0 && passiveMotion != nullptr)
-        passiveMotion(pointerX, pointerY);
+EM_BOOL onResize(int, const EmscriptenUiEvent*, void*) {
+    fitCanvas();
     return EM_FALSE;
 }
 
-EM_BOOL onMouseButton(int type, const EmscriptenMouseEvent* event, void*) {
+// The pointer where it is now; moves with a button held are not passive.
+EM_BOOL onMouse(int type, const EmscriptenMouseEvent* event, void*) {
     pointerX = int(event->targetX), pointerY = int(event->targetY);
     const int state = type == EMSCRIPTEN_EVENT_MOUSEDOWN ? GLUT_DOWN : GLUT_UP;
-    if (!ended && mouse != nullptr && event->button <= 2)
+    if (ended) return EM_FALSE;
+    if (type == EMSCRIPTEN_EVENT_MOUSEMOVE && event->buttons == 0 && passiveMotion)
+        passiveMotion(pointerX, pointerY);
+    if (type != EMSCRIPTEN_EVENT_MOUSEMOVE && event->button <= 2 && mouse)
         mouse(event->button, state, pointerX, pointerY);
     return EM_FALSE;
 }
 
-// GLUT's character for a key: the character itself, or the control code of
-// the few named keys that have one; -1 for the others.
-int characterOf(const EmscriptenKeyboardEvent& event) {
-    if (event.key[0] != '\0' && event.key[1] == '\0')
-        return static_cast<unsigned char>(event.key[0]);
+// A key's character, or the control code of the few named keys that have
+// one; keys held with Ctrl, Alt or Meta stay the browser's shortcuts.
+EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     static const struct {
         const char* name;
         int code;
     } named[] = {{"Enter", 13}, {"Escape", 27}, {"Backspace", 8}, {"Delete", 127}};
+    int character = event->key[1] == '\0' ? static_cast<unsigned char>(event->key[0]) : 0;
     for (const auto& key : named)
-        if (std::strcmp(event.key, key.name) == 0) return key.code;
-    return -1;
-}
-
-// Keys held with Ctrl, Alt or Meta stay the browser's shortcuts.
-EM_BOOL onKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
-    const int character = characterOf(*event);
-    if (ended || keyboard == nullptr || character < 0 || event->ctrlKey || event->altKey ||
-        event->metaKey)
+        character = std::strcmp(event->key, key.name) == 0 ? key.code : character;
+    if (ended || !keyboard || character == 0 || event->ctrlKey || event->altKey || event->metaKey)
         return EM_FALSE;
     keyboard(static_cast<unsigned char>(character), pointerX, pointerY);
     return EM_TRUE;  // a space must not scroll the page
-}
-
-EM_BOOL onResize(int, const EmscriptenUiEvent*, void*) {
-    fitCanvas();
-    return EM_FALSE;
 }
 
 }  // namespace
@@ -132,7 +115,7 @@ void fail(const char* what, unsigned value) {
 
 }  // namespace layer
 
-// The game ends itself with exit(). In a page that would only halt the call;
+// The game ends itself with exit(), which in a page would only halt the call:
 // this shuts the game down, and the page hears of it (Module.onExit).
 extern "C" [[noreturn]] void __wrap_exit(int status) {
     ended = true;
@@ -140,9 +123,10 @@ extern "C" [[noreturn]] void __wrap_exit(int status) {
     emscripten_force_exit(status);
 }
 
+// The page makes the context double-buffered RGB with depth, and sizes the canvas.
 void glutInit(int*, char**) {}
-void glutInitDisplayMode(unsigned int) {}  // the context is always double-buffered RGB with depth
-void glutInitWindowSize(int, int) {}       // the page sizes the canvas
+void glutInitDisplayMode(unsigned int) {}
+void glutInitWindowSize(int, int) {}
 void glutInitWindowPosition(int, int) {}
 
 int glutCreateWindow(const char*) {
@@ -167,13 +151,11 @@ void glutPassiveMotionFunc(void (*callback)(int, int)) {
 }
 
 void glutTimerFunc(unsigned int milliseconds, void (*callback)(int), int value) {
-    for (Timer& timer : timers) {
-        if (timer.pending) continue;
-        timer = {callback, value, true};
-        emscripten_set_timeout(fireTimer, milliseconds, &timer);
-        return;
-    }
-    layer::fail("glutTimerFunc: more than 8 timers pending");
+    Timer* timer = timers;
+    while (timer->pending)
+        if (++timer == timers + 8) layer::fail("glutTimerFunc: more than 8 timers pending");
+    *timer = {callback, value, true};
+    emscripten_set_timeout(fireTimer, milliseconds, timer);
 }
 
 void glutPostRedisplay() {
@@ -181,16 +163,15 @@ void glutPostRedisplay() {
 }
 
 void glutSwapBuffers() {
-    layer::drawPending();
+    layer::finishFrame();
     layer::paintText();
-    publishFrame(layer::takeFrameDraws());
 }
 
 void glutMainLoop() {
     fitCanvas();
-    emscripten_set_mousemove_callback(canvas, nullptr, EM_FALSE, onMouseMove);
-    emscripten_set_mousedown_callback(canvas, nullptr, EM_FALSE, onMouseButton);
-    emscripten_set_mouseup_callback(canvas, nullptr, EM_FALSE, onMouseButton);
+    emscripten_set_mousemove_callback(canvas, nullptr, EM_FALSE, onMouse);
+    emscripten_set_mousedown_callback(canvas, nullptr, EM_FALSE, onMouse);
+    emscripten_set_mouseup_callback(canvas, nullptr, EM_FALSE, onMouse);
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onKeyDown);
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onResize);
     emscripten_request_animation_frame_loop(onAnimationFrame, nullptr);

@@ -8,13 +8,10 @@
 namespace layer {
 namespace {
 
-float colour[4] = {1, 1, 1, 1};
-float normal[3] = {0, 0, 1};
-float texCoord[2] = {0, 0};
-
-GLenum mode = 0;  // 0 outside glBegin and glEnd
-Vertex corners[4];
-int cornerCount = 0;  // of the primitive being made
+float colour[4] = {1, 1, 1, 1}, normal[3] = {0, 0, 1}, texCoord[2] = {0, 0};
+GLenum mode = 0;    // 0 outside glBegin and glEnd
+Vertex corners[4];  // of the primitive being made
+int cornerCount = 0;
 
 uint8_t toByte(float c) {
     return uint8_t(std::lround(std::fmin(std::fmax(c, 0.0f), 1.0f) * 255.0f));
@@ -22,8 +19,8 @@ uint8_t toByte(float c) {
 
 Vertex makeVertex(float x, float y, float z) {
     const float object[4] = {x, y, z, 1};
-    Vertex v = {{0, 0, 0, 0}, {texCoord[0], texCoord[1]}, {0, 0, 0, 0}};
     float shown[4] = {colour[0], colour[1], colour[2], colour[3]};
+    Vertex v = {{0, 0, 0, 0}, {texCoord[0], texCoord[1]}, {0, 0, 0, 0}};
     if (lightingOn()) {
         float eye[4], eyeNormal[3];
         transform(modelview(), object, eye);
@@ -44,8 +41,7 @@ Vertex between(const Vertex& a, const Vertex& b, float t) {
     for (int i = 0; i < 4; ++i) v.clip[i] += t * (b.clip[i] - a.clip[i]);
     for (int i = 0; i < 2; ++i) v.texCoord[i] += t * (b.texCoord[i] - a.texCoord[i]);
     for (int i = 0; i < 4; ++i)
-        v.colour[i] =
-            toByte((float(a.colour[i]) + t * (float(b.colour[i]) - float(a.colour[i]))) / 255.0f);
+        v.colour[i] = toByte((a.colour[i] + t * (b.colour[i] - a.colour[i])) / 255.0f);
     return v;
 }
 
@@ -56,20 +52,18 @@ Vertex shifted(Vertex v, float dx, float dy) {
 }
 
 // A line is widened in window space, so it is first cut where it crosses the
-// near plane (z = -w), as GL clips it; nothing is left when it lies all before.
-// Then it is widened along its minor axis, GL's way: an x-major line grows in y.
+// near plane (z = -w), as GL clips it. Then it grows along its minor axis,
+// GL's way: an x-major line grows in y, a y-major one in x.
 void addLine(Vertex a, Vertex b) {
     const float da = a.clip[2] + a.clip[3], db = b.clip[2] + b.clip[3];
-    if (da < 0.0f && db < 0.0f) return;
+    const int* vp = viewport();
+    if ((da < 0.0f && db < 0.0f) || vp[2] <= 0 || vp[3] <= 0) return;
     if (da < 0.0f) a = between(a, b, da / (da - db));
     if (db < 0.0f) b = between(b, a, db / (db - da));
-    const int* vp = viewport();
-    if (vp[2] <= 0 || vp[3] <= 0) return;
     const float dx = (b.clip[0] / b.clip[3] - a.clip[0] / a.clip[3]) * float(vp[2]);
     const float dy = (b.clip[1] / b.clip[3] - a.clip[1] / a.clip[3]) * float(vp[3]);
     const bool xMajor = dx * dx >= dy * dy;
-    // Half the width, in normalised device units of the minor axis.
-    const float halfX = xMajor ? 0.0f : lineWidth() / float(vp[2]);
+    const float halfX = xMajor ? 0.0f : lineWidth() / float(vp[2]);  // in device units
     const float halfY = xMajor ? lineWidth() / float(vp[3]) : 0.0f;
     const Vertex a0 = shifted(a, -halfX, -halfY), a1 = shifted(a, halfX, halfY);
     const Vertex b0 = shifted(b, -halfX, -halfY), b1 = shifted(b, halfX, halfY);
@@ -77,37 +71,35 @@ void addLine(Vertex a, Vertex b) {
     addTriangle(a0, b1, a1);
 }
 
-// Each primitive as Mesa's software renderer cuts it, so that colours and
-// texture coordinates are interpolated across the same diagonals.
+// Each primitive is cut as Mesa's software renderer cuts it, so that colours
+// and texture coordinates are interpolated across the same diagonals.
 void addCorner(const Vertex& v) {
-    corners[cornerCount++] = v;
     const Vertex* c = corners;
-    switch (mode) {
-        case GL_LINES:
-            if (cornerCount < 2) return;
-            addLine(c[0], c[1]);
-            break;
-        case GL_TRIANGLES:
-            if (cornerCount < 3) return;
-            addTriangle(c[0], c[1], c[2]);
-            break;
-        case GL_QUADS:
-            if (cornerCount < 4) return;
-            addTriangle(c[0], c[1], c[3]);
-            addTriangle(c[1], c[2], c[3]);
-            break;
-        case GL_QUAD_STRIP:  // each quad's corners 0, 1, 3, 2 along the strip
-            if (cornerCount < 4) return;
-            addTriangle(c[2], c[0], c[3]);
-            addTriangle(c[0], c[1], c[3]);
-            corners[0] = c[2], corners[1] = c[3];
-            cornerCount = 2;
-            return;
-    }
-    cornerCount = 0;
+    corners[cornerCount++] = v;
+    if (cornerCount < (mode == GL_LINES ? 2 : mode == GL_TRIANGLES ? 3 : 4)) return;
+    if (mode == GL_LINES) addLine(c[0], c[1]);
+    if (mode == GL_TRIANGLES) addTriangle(c[0], c[1], c[2]);
+    if (mode == GL_QUADS) addTriangle(c[0], c[1], c[3]), addTriangle(c[1], c[2], c[3]);
+    if (mode == GL_QUAD_STRIP) addTriangle(c[2], c[0], c[3]), addTriangle(c[0], c[1], c[3]);
+    cornerCount =
+        mode == GL_QUAD_STRIP ? 2 : 0;  // a strip's next quad starts at this one's far side
+    corners[0] = c[2], corners[1] = c[3];
 }
 
 }  // namespace
+
+bool rasterPosition(float x, float y, float window[2], float rasterColour[4]) {
+    const Vertex v = makeVertex(x, y, 0.0f);
+    const float *c = v.clip, w = c[3];
+    const int* vp = viewport();
+    if (!(w > 0.0f) || std::fabs(c[0]) > w || std::fabs(c[1]) > w || std::fabs(c[2]) > w)
+        return false;
+    window[0] = float(vp[0]) + (c[0] / w + 1.0f) * float(vp[2]) / 2.0f;
+    window[1] = float(vp[1]) + (c[1] / w + 1.0f) * float(vp[3]) / 2.0f;
+    for (int i = 0; i < 4; ++i) rasterColour[i] = float(v.colour[i]) / 255.0f;
+    return true;
+}
+
 }  // namespace layer
 
 void glBegin(GLenum mode) {
@@ -122,8 +114,7 @@ void glEnd() {
 }
 
 void glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a) {
-    const float c[4] = {r, g, b, a};
-    for (int i = 0; i < 4; ++i) layer::colour[i] = c[i];
+    layer::colour[0] = r, layer::colour[1] = g, layer::colour[2] = b, layer::colour[3] = a;
 }
 
 void glColor3f(GLfloat r, GLfloat g, GLfloat b) {
@@ -146,22 +137,3 @@ void glVertex3f(GLfloat x, GLfloat y, GLfloat z) {
 void glVertex2f(GLfloat x, GLfloat y) {
     glVertex3f(x, y, 0.0f);
 }
-
-namespace layer {
-
-// The raster position, transformed as a vertex is; false when GL would mark it
-// invalid, outside the view volume. x and y in window pixels.
-bool rasterPosition(float x, float y, float window[2], float rasterColour[4]) {
-    const Vertex v = makeVertex(x, y, 0.0f);
-    const float* c = v.clip;
-    const float w = c[3];
-    if (!(w > 0.0f) || std::fabs(c[0]) > w || std::fabs(c[1]) > w || std::fabs(c[2]) > w)
-        return false;
-    const int* vp = viewport();
-    window[0] = float(vp[0]) + (c[0] / w + 1.0f) * float(vp[2]) / 2.0f;
-    window[1] = float(vp[1]) + (c[1] / w + 1.0f) * float(vp[3]) / 2.0f;
-    for (int i = 0; i < 4; ++i) rasterColour[i] = float(v.colour[i]) / 255.0f;
-    return true;
-}
-
-}  // namespace layer

@@ -40,7 +40,7 @@ struct Vertex {
 };
 void addTriangle(const Vertex& a, const Vertex& b, const Vertex& c);
 void drawPending();               // issues the draws gathered so far
-int takeFrameDraws();             // draws since the last call
+void finishFrame();               // and counts the frame's draws
 float lineWidth();                // in window pixels
 const int* viewport();            // x, y, width, height in window pixels
 void setPixelScale(float scale);  // drawing-buffer pixels per window pixel

@@ -3,57 +3,51 @@
 // the GL calls that set that state, and the textures.
 #include <emscripten.h>
 
+#include <cstddef>
 #include <cstring>
+#include <initializer_list>
 
 #include "web/layer.h"
 
-// The browser's side: one WebGL context, one program, one vertex buffer, and
-// the textures by index (0 is white: what untextured drawing samples).
+// The browser's side, in JavaScript: one WebGL context, program and vertex
+// buffer, and the textures by index; 0 is white, which untextured drawing samples.
+// clang-format off
 EM_JS(int, startWebgl, (const char* vertexShader, const char* fragmentShader, int stride), {
-    var gl = Module.canvas.getContext(
-        "webgl", {alpha : false, depth : true, stencil : false, antialias : false});
+    var gl = Module.canvas.getContext("webgl", {alpha: false, depth: true, stencil: false, antialias: false});
     if (!gl) return 0;
     var program = gl.createProgram();
-    [[gl.VERTEX_SHADER, vertexShader], [gl.FRAGMENT_SHADER, fragmentShader]].forEach(
-        function(part) {
-            var shader = gl.createShader(part[0]);
-            gl.shaderSource(shader, UTF8ToString(part[1]));
-            gl.compileShader(shader);
-            if (!gl.getShaderParameter(shader, gl.COMPILE_STATUS))
-                throw new Error("A shader of the GL layer does not compile: " +
-                                gl.getShaderInfoLog(shader));
-            gl.attachShader(program, shader);
-        });
-    [ "position", "texCoord", "colour" ].forEach(
-        function(name, i) { gl.bindAttribLocation(program, i, name); });
+    [[gl.VERTEX_SHADER, vertexShader], [gl.FRAGMENT_SHADER, fragmentShader]].forEach(function(part) {
+        var shader = gl.createShader(part[0]);
+        gl.shaderSource(shader, UTF8ToString(part[1]));
+        gl.compileShader(shader);
+        gl.attachShader(program, shader);
+        if (!gl.getShaderParameter(shader, gl.COMPILE_STATUS))
+            throw new Error("A shader of the GL layer does not compile: " + gl.getShaderInfoLog(shader));
+    });
+    ["position", "texCoord", "colour"].forEach(function(name, i) { gl.bindAttribLocation(program, i, name); });
     gl.linkProgram(program);
     if (!gl.getProgramParameter(program, gl.LINK_STATUS))
         throw new Error("The GL layer's shaders do not link: " + gl.getProgramInfoLog(program));
     gl.useProgram(program);
     gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
-    gl.vertexAttribPointer(0, 4, gl.FLOAT, false, stride, 0);
-    gl.vertexAttribPointer(1, 2, gl.FLOAT, false, stride, 16);
-    gl.vertexAttribPointer(2, 4, gl.UNSIGNED_BYTE, true, stride, 24);
-    for (var i = 0; i < 3; i++) gl.enableVertexAttribArray(i);
-    var white = gl.createTexture();
-    gl.bindTexture(gl.TEXTURE_2D, white);
-    gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGB, 1, 1, 0, gl.RGB, gl.UNSIGNED_BYTE,
-                  new Uint8Array([ 255, 255, 255 ]));
-    Module.webgl = {gl : gl, textures : [white]};
+    [[4, gl.FLOAT, 0], [2, gl.FLOAT, 16], [4, gl.UNSIGNED_BYTE, 24]].forEach(function(a, i) {
+        gl.vertexAttribPointer(i, a[0], a[1], a[1] == gl.UNSIGNED_BYTE, stride, a[2]);
+        gl.enableVertexAttribArray(i);
+    });
+    Module.webgl = {gl: gl, textures: [gl.createTexture()]};
+    gl.bindTexture(gl.TEXTURE_2D, Module.webgl.textures[0]);
+    gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGB, 1, 1, 0, gl.RGB, gl.UNSIGNED_BYTE, new Uint8Array([255, 255, 255]));
     return 1;
 });
 
-EM_JS(void, uploadTexture,
-      (int index, int width, int height, int alignment, const void* pixels, int bytes, int wrap), {
-          var gl = Module.webgl.gl, textures = Module.webgl.textures;
-          textures[index] = textures[index] || gl.createTexture();
-          gl.bindTexture(gl.TEXTURE_2D, textures[index]);
-          gl.pixelStorei(gl.UNPACK_ALIGNMENT, alignment);
-          gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGB, width, height, 0, gl.RGB, gl.UNSIGNED_BYTE,
-                        HEAPU8.subarray(pixels, pixels + bytes));
-          gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_S, wrap);
-          gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_T, wrap);
-      });
+EM_JS(void, uploadTexture, (int index, int width, int height, int alignment, const void* pixels, int bytes, int wrap), {
+    var gl = Module.webgl.gl, textures = Module.webgl.textures;
+    gl.bindTexture(gl.TEXTURE_2D, textures[index] = textures[index] || gl.createTexture());
+    gl.pixelStorei(gl.UNPACK_ALIGNMENT, alignment);
+    gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGB, width, height, 0, gl.RGB, gl.UNSIGNED_BYTE, HEAPU8.subarray(pixels, pixels + bytes));
+    gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_S, wrap);
+    gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_T, wrap);
+});
 
 EM_JS(void, setFilters, (int index, int minFilter, int magFilter), {
     var gl = Module.webgl.gl;
@@ -62,32 +56,29 @@ EM_JS(void, setFilters, (int index, int minFilter, int magFilter), {
     gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MAG_FILTER, magFilter);
 });
 
-EM_JS(void, uploadVertices, (const void* from, int bytes), {
+// The vertices once, then a draw for each stretch of one state.
+EM_JS(void, drawStretches, (const void* vertices, int bytes, const int* stretches, int count), {
     var gl = Module.webgl.gl;
-    gl.bufferData(gl.ARRAY_BUFFER, HEAPU8.subarray(from, from + bytes), gl.STREAM_DRAW);
+    gl.bufferData(gl.ARRAY_BUFFER, HEAPU8.subarray(vertices, vertices + bytes), gl.STREAM_DRAW);
+    for (var i = 0; i < count; i++) {
+        var s = HEAP32.subarray((stretches >> 2) + 11 * i, (stretches >> 2) + 11 * i + 11);
+        gl.bindTexture(gl.TEXTURE_2D, Module.webgl.textures[s[0]]);
+        gl[s[1] ? "enable" : "disable"](gl.BLEND);
+        gl.blendFunc(s[2], s[3]);
+        gl[s[4] ? "enable" : "disable"](gl.DEPTH_TEST);
+        gl.viewport(s[5], s[6], s[7], s[8]);
+        gl.drawArrays(gl.TRIANGLES, s[9], s[10]);
+    }
 });
 
-EM_JS(void, drawTriangles, (const int* state, int first, int count), {
-    var gl = Module.webgl.gl, s = HEAP32.subarray(state >> 2, (state >> 2) + 9);
-    gl.bindTexture(gl.TEXTURE_2D, Module.webgl.textures[s[0]]);
-    if (s[1])
-        gl.enable(gl.BLEND);
-    else
-        gl.disable(gl.BLEND);
-    gl.blendFunc(s[2], s[3]);
-    if (s[4])
-        gl.enable(gl.DEPTH_TEST);
-    else
-        gl.disable(gl.DEPTH_TEST);
-    gl.viewport(s[5], s[6], s[7], s[8]);
-    gl.drawArrays(gl.TRIANGLES, first, count);
-});
+EM_JS(void, publishDraws, (int draws), { Module.drawsPerFrame = draws; });  // for the benchmark
 
 EM_JS(void, clearBuffers, (int mask, float r, float g, float b, float a), {
     var gl = Module.webgl.gl;
     gl.clearColor(r, g, b, a);
     gl.clear(mask);
 });
+// clang-format on
 
 namespace layer {
 namespace {
@@ -114,92 +105,79 @@ void main() {
     gl_FragColor = texture2D(picture, v_texCoord) * v_colour;
 })";
 
-// What a draw needs set, as plain ints for the browser's side to read.
-struct DrawState {
+// A stretch of triangles drawn in one state, as plain ints for the browser's side.
+struct Stretch {
     int32_t texture;  // index on the browser's side
-    int32_t blend, blendSource, blendDestination;
-    int32_t depthTest;
+    int32_t blend, blendSource, blendDestination, depthTest;
     int32_t viewport[4];  // in drawing-buffer pixels
+    int32_t first, count;
 };
-
-bool operator!=(const DrawState& a, const DrawState& b) {
-    return std::memcmp(&a, &b, sizeof a) != 0;
-}
+constexpr size_t stateSize = offsetof(Stretch, first);
 
 // Names are used without glGenTextures, as GL 1.1 allows; a name without a
 // picture, or whose filter wants mipmaps it does not have, draws untextured.
 struct Texture {
     bool hasImage = false;
-    GLint minFilter = GL_NEAREST_MIPMAP_LINEAR;
-    GLint magFilter = GL_LINEAR;
+    GLint minFilter = GL_NEAREST_MIPMAP_LINEAR, magFilter = GL_LINEAR;  // GL's defaults
 };
-constexpr unsigned textureNames = 16;
-Texture textures[textureNames];
+Texture textures[16];
 GLuint boundName = 0;
 bool texturing = false;
 
-DrawState current = {0, 0, GL_ONE, GL_ZERO, 0, {0, 0, 0, 0}};
+Stretch current = {0, 0, GL_ONE, GL_ZERO, 0, {0, 0, 0, 0}, 0, 0};
 int gameViewport[4] = {0, 0, 0, 0};  // window pixels, as the game gave it
-float pixelScale = 1.0f;
-float width = 1.0f;
+float pixelScale = 1.0f, width = 1.0f;
 GLfloat clearColour[4] = {0, 0, 0, 0};
 GLint unpackAlignment = 4;
 
-// A whole frame at full load is about 70,000 vertices; more are drawn in turns.
-constexpr int maxVertices = 1 << 17;
-Vertex vertices[maxVertices];
+// A frame at full load is about 70,000 vertices; a larger one is drawn in turns.
+Vertex vertices[1 << 17];
 int vertexCount = 0;
-struct Draw {
-    DrawState state;
-    int first, count;
-};
-constexpr int maxDraws = 1024;
-Draw draws[maxDraws];
-int drawCount = 0;
-int frameDraws = 0;
+Stretch stretches[1024];
+int stretchCount = 0, frameDraws = 0;
 
-void chooseTexture() {
+void chooseState() {
     const Texture& t = textures[boundName];
     const bool mipmapped = t.minFilter != GL_NEAREST && t.minFilter != GL_LINEAR;
     current.texture = texturing && t.hasImage && !mipmapped ? int32_t(boundName) + 1 : 0;
-}
-
-void scaleViewport() {
     for (int i = 0; i < 4; ++i)
         current.viewport[i] = int32_t(float(gameViewport[i]) * pixelScale + 0.5f);
 }
 
-bool isPowerOfTwo(GLsizei n) {
-    return (n & (n - 1)) == 0;
+void setCap(const char* call, GLenum cap, bool on) {
+    if (cap == GL_TEXTURE_2D) texturing = on;
+    if (cap == GL_BLEND) current.blend = on;
+    if (cap == GL_DEPTH_TEST) current.depthTest = on;
+    const bool own = cap == GL_TEXTURE_2D || cap == GL_BLEND || cap == GL_DEPTH_TEST;
+    if (!own && !setLightingCap(cap, on)) fail(call, cap);
+    chooseState();
 }
 
 }  // namespace
 
 void addTriangle(const Vertex& a, const Vertex& b, const Vertex& c) {
-    if (vertexCount + 3 > maxVertices) drawPending();
-    if (drawCount == 0 || draws[drawCount - 1].state != current) {
-        if (drawCount == maxDraws) drawPending();
-        draws[drawCount++] = {current, vertexCount, 0};
+    const int room = int(sizeof vertices / sizeof vertices[0]) - vertexCount;
+    if (room < 3 || stretchCount == int(sizeof stretches / sizeof stretches[0])) drawPending();
+    if (stretchCount == 0 || std::memcmp(&stretches[stretchCount - 1], &current, stateSize) != 0) {
+        stretches[stretchCount] = current;
+        stretches[stretchCount++].first = vertexCount;
     }
-    vertices[vertexCount++] = a;
-    vertices[vertexCount++] = b;
-    vertices[vertexCount++] = c;
-    draws[drawCount - 1].count += 3;
+    stretches[stretchCount - 1].count += 3;
+    for (const Vertex* v : {&a, &b, &c}) vertices[vertexCount++] = *v;
 }
 
 void drawPending() {
-    if (vertexCount == 0) return;
-    uploadVertices(vertices, int(sizeof(Vertex)) * vertexCount);
-    for (int i = 0; i < drawCount; ++i)
-        drawTriangles(&draws[i].state.texture, draws[i].first, draws[i].count);
-    frameDraws += drawCount;
-    vertexCount = drawCount = 0;
+    if (vertexCount > 0)
+        drawStretches(vertices, int(sizeof(Vertex)) * vertexCount, &stretches[0].texture,
+                      stretchCount);
+    frameDraws += stretchCount;
+    vertexCount = stretchCount = 0;
 }
 
-int takeFrameDraws() {
-    const int count = frameDraws;
+void finishFrame() {
+    drawPending();
+    publishDraws(frameDraws);
     frameDraws = 0;
-    return count;
 }
 
 float lineWidth() {
@@ -212,59 +190,34 @@ const int* viewport() {
 
 void setPixelScale(float scale) {
     pixelScale = scale;
-    scaleViewport();
+    chooseState();
 }
 
 bool startPipeline() {
-    static_assert(sizeof(Vertex) == 28, "the layout startWebgl gives the vertex buffer");
+    static_assert(sizeof(Vertex) == 28 && sizeof(Stretch) == 44,
+                  "the layouts the browser's side reads");
     return startWebgl(vertexShader, fragmentShader, int(sizeof(Vertex))) == 1;
 }
 
 }  // namespace layer
 
 void glEnable(GLenum cap) {
-    layer::DrawState& s = layer::current;
-    switch (cap) {
-        case GL_DEPTH_TEST:
-            s.depthTest = 1;
-            break;
-        case GL_BLEND:
-            s.blend = 1;
-            break;
-        case GL_TEXTURE_2D:
-            layer::texturing = true, layer::chooseTexture();
-            break;
-        default:
-            if (!layer::setLightingCap(cap, true)) layer::fail("glEnable", cap);
-    }
+    layer::setCap("glEnable", cap, true);
 }
 
 void glDisable(GLenum cap) {
-    layer::DrawState& s = layer::current;
-    switch (cap) {
-        case GL_DEPTH_TEST:
-            s.depthTest = 0;
-            break;
-        case GL_BLEND:
-            s.blend = 0;
-            break;
-        case GL_TEXTURE_2D:
-            layer::texturing = false, layer::chooseTexture();
-            break;
-        default:
-            if (!layer::setLightingCap(cap, false)) layer::fail("glDisable", cap);
-    }
+    layer::setCap("glDisable", cap, false);
 }
 
 void glBlendFunc(GLenum source, GLenum destination) {
-    layer::current.blendSource = int32_t(source);
+    layer::current.blendSource = int32_t(source),
     layer::current.blendDestination = int32_t(destination);
 }
 
 void glViewport(GLint x, GLint y, GLsizei width, GLsizei height) {
     const int given[4] = {x, y, width, height};
     std::memcpy(layer::gameViewport, given, sizeof given);
-    layer::scaleViewport();
+    layer::chooseState();
 }
 
 void glLineWidth(GLfloat width) {
@@ -284,26 +237,25 @@ void glClear(GLbitfield mask) {
 }
 
 void glBindTexture(GLenum target, GLuint name) {
-    if (target != GL_TEXTURE_2D) layer::fail("glBindTexture", target);
-    if (name >= layer::textureNames) layer::fail("glBindTexture: a texture name above 15", name);
+    if (target != GL_TEXTURE_2D || name >= 16)
+        layer::fail("glBindTexture: a 2-D texture below 16, not", name);
     layer::boundName = name;
-    layer::chooseTexture();
+    layer::chooseState();
 }
 
 void glTexParameteri(GLenum target, GLenum name, GLint value) {
     layer::Texture& t = layer::textures[layer::boundName];
-    const bool filter = value == GL_NEAREST || value == GL_LINEAR ||
-                        (value >= GL_NEAREST_MIPMAP_NEAREST && value <= GL_LINEAR_MIPMAP_LINEAR);
-    if (target != GL_TEXTURE_2D || !filter) layer::fail("glTexParameteri", GLenum(value));
-    if (name == GL_TEXTURE_MIN_FILTER) {
-        t.minFilter = value;
-    } else if (name == GL_TEXTURE_MAG_FILTER && (value == GL_NEAREST || value == GL_LINEAR)) {
-        t.magFilter = value;
+    const bool plain = value == GL_NEAREST || value == GL_LINEAR;
+    const bool mipmap = value >= GL_NEAREST_MIPMAP_NEAREST && value <= GL_LINEAR_MIPMAP_LINEAR;
+    if (target != GL_TEXTURE_2D || !(plain || (mipmap && name == GL_TEXTURE_MIN_FILTER))) {
+        layer::fail("glTexParameteri", GLenum(value));
+    } else if (name == GL_TEXTURE_MIN_FILTER || name == GL_TEXTURE_MAG_FILTER) {
+        (name == GL_TEXTURE_MIN_FILTER ? t.minFilter : t.magFilter) = value;
     } else {
         layer::fail("glTexParameteri", name);
     }
     if (t.hasImage) setFilters(int(layer::boundName) + 1, t.minFilter, t.magFilter);
-    layer::chooseTexture();
+    layer::chooseState();
 }
 
 void glPixelStorei(GLenum name, GLint value) {
@@ -320,18 +272,17 @@ void glGetIntegerv(GLenum name, GLint* value) {
 // pictures whose sides are powers of two; others are clamped at their edges.
 void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
                   GLint border, GLenum format, GLenum type, const void* pixels) {
-    if (target != GL_TEXTURE_2D || level != 0 || border != 0) layer::fail("glTexImage2D", target);
-    if ((internalFormat != 3 && internalFormat != GL_RGB) || format != GL_RGB ||
-        type != GL_UNSIGNED_BYTE)
-        layer::fail("glTexImage2D: only RGB bytes, not", format);
+    const bool rgb = (internalFormat == 3 || internalFormat == GL_RGB) && format == GL_RGB &&
+                     type == GL_UNSIGNED_BYTE;
+    if (target != GL_TEXTURE_2D || level != 0 || border != 0 || !rgb || width < 1 || height < 1)
+        layer::fail("glTexImage2D: only a whole RGB picture of bytes, not", format);
     layer::drawPending();  // drawn with the picture they were given
-    const int alignment = layer::unpackAlignment;
-    const int rowBytes = (3 * width + alignment - 1) / alignment * alignment;
     layer::Texture& t = layer::textures[layer::boundName];
-    const bool repeats = layer::isPowerOfTwo(width) && layer::isPowerOfTwo(height);
-    uploadTexture(int(layer::boundName) + 1, width, height, alignment, pixels,
+    t.hasImage = true;
+    const int align = layer::unpackAlignment, rowBytes = (3 * width + align - 1) / align * align;
+    const bool repeats = (width & (width - 1)) == 0 && (height & (height - 1)) == 0;
+    uploadTexture(int(layer::boundName) + 1, width, height, align, pixels,
                   rowBytes * (height - 1) + 3 * width, repeats ? GL_REPEAT : GL_CLAMP_TO_EDGE);
     setFilters(int(layer::boundName) + 1, t.minFilter, t.magFilter);
-    t.hasImage = true;
-    layer::chooseTexture();
+    layer::chooseState();
 }
