@@ -49,12 +49,16 @@ EM_BOOL onAnimationFrame(double, void*) {
 }
 
 // The window is the canvas's size on the page, and its drawing buffer has the
-// display's own pixels, so the picture is as sharp as the screen.
+// display's own pixels, so the picture is as sharp as the screen, up to a
+// count of pixels that a phone still draws 60 times a second.
+constexpr double maxPixels = 1.5e6;
+
 void fitCanvas() {
     double cssWidth = 0, cssHeight = 0;
     emscripten_get_element_css_size(canvas, &cssWidth, &cssHeight);
     const int width = int(std::lround(cssWidth)), height = int(std::lround(cssHeight));
-    const float scale = float(emscripten_get_device_pixel_ratio());
+    const double most = std::sqrt(maxPixels / std::fmax(cssWidth * cssHeight, 1.0));
+    const float scale = float(std::fmin(emscripten_get_device_pixel_ratio(), std::fmax(most, 1.0)));
     for (const char* c : {canvas, "#text"})
         emscripten_set_canvas_element_size(c, int(std::lround(float(width) * scale)),
                                            int(std::lround(float(height) * scale)));
@@ -65,6 +69,11 @@ void fitCanvas() {
 }
 
 EM_BOOL onResize(int, const EmscriptenUiEvent*, void*) {
+    fitCanvas();
+    return EM_FALSE;
+}
+
+EM_BOOL onFullscreenChange(int, const EmscriptenFullscreenChangeEvent*, void*) {
     fitCanvas();
     return EM_FALSE;
 }
@@ -174,6 +183,8 @@ void glutMainLoop() {
     emscripten_set_mouseup_callback(canvas, nullptr, EM_FALSE, onMouse);
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onKeyDown);
     emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onResize);
+    emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
+                                             onFullscreenChange);
     emscripten_request_animation_frame_loop(onAnimationFrame, nullptr);
     emscripten_exit_with_live_runtime();
 }

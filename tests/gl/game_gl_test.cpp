@@ -126,12 +126,7 @@ protected:
         seedRandom(1);
         newGame();
         world.playState = Paused, ticks = 0;
-        for (Star& s : world.stars) s.z = -1000;
-        for (Asteroid& a : world.asteroids) a.alive = 0, a.fireballRadius = 0;
-        for (Bullet& b : world.bullets) b.alive = 0;
-        for (ImpactFlash& f : world.impactFlashes) f.active = 0, f.size = 0;
-        for (Rocket& r : world.rockets) r = Rocket{};
-        for (GLenum light : {GL_LIGHT1, GL_LIGHT2, GL_LIGHT3}) glDisable(light);
+        clearSky();
     }
 
     // The first and last column of a row bright in the one channel given (0 red,

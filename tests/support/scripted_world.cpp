@@ -2,6 +2,8 @@
 #include "tests/support/scripted_world.h"
 
 #include <GL/glut.h>
+
+#include <initializer_list>
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>
 #endif
@@ -30,10 +32,34 @@ bool showScriptedWorld(uint32_t seed) {
     return true;
 }
 
+void clearSky() {
+    for (Star& s : world.stars) s.z = -1000;
+    for (Asteroid& a : world.asteroids) a.alive = 0, a.fireballRadius = 0;
+    for (Bullet& b : world.bullets) b.alive = 0;
+    for (ImpactFlash& f : world.impactFlashes) f.active = 0, f.size = 0;
+    for (Rocket& r : world.rockets) r = Rocket{};
+    for (GLenum light : {GL_LIGHT1, GL_LIGHT2, GL_LIGHT3}) glDisable(light);
+}
+
 #ifdef __EMSCRIPTEN__
 // For the browser's tests, in the test build's page only: 1 once the World is
 // shown, 0 while a tick of a running chain is still pending.
 extern "C" EMSCRIPTEN_KEEPALIVE int showScriptedWorldForTest(uint32_t seed) {
     return showScriptedWorld(seed) ? 1 : 0;
+}
+#endif
+
+#ifdef __EMSCRIPTEN__
+// One still asteroid of radius 2 on the view axis, 30 units away, in an empty
+// sky, paused; 0 while a tick of a running chain is still pending.
+extern "C" EMSCRIPTEN_KEEPALIVE int showLoneAsteroidForTest() {
+    if (playingTickPending()) return 0;
+    newGame();
+    world.playState = Paused;
+    clearSky();
+    Asteroid& a = world.asteroids[0];
+    a.x = a.y = a.angle = a.speed = 0, a.z = 30, a.radius = 2, a.alive = 1;
+    glutPostRedisplay();
+    return 1;
 }
 #endif

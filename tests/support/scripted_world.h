@@ -11,3 +11,7 @@
 // chain is pending, since that tick would move the World once more: pause
 // first and try again.
 bool showScriptedWorld(uint32_t seed);
+
+// Empties the sky: no star in view, no asteroid, fire-ball, shot, flash or
+// rocket, and the rocket lights off.
+void clearSky();

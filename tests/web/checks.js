@@ -10,7 +10,18 @@ const {openGame, frame, frameUntil, frames, lit} = require('./page.js');
 const [check, folder, ...files] = process.argv.slice(2);
 const messages = [];
 const printed = () => messages.filter(([type]) => type === 'log').map(([, text]) => text);
-const rocketsBar = shown => shown.count(([r, g, b]) => g > 200 && r < 100 && b < 100, 0, 24, 499, 24);
+// The green pixels in a row through the rockets bar, 9 of the overlay's 10 units up.
+const rocketsBar = f => f.count(([r, g, b]) => g > 200 && r < 100 && b < 100, 0,
+                                Math.round(0.048 * f.height), f.width - 1, Math.round(0.048 * f.height));
+// The lit pixels' box between the overlay and the craft: [width, height].
+const litBox = f => {
+  let [x0, y0, x1, y1] = [f.width, f.height, -1, -1];
+  for (let y = Math.round(0.1 * f.height); y < 0.7 * f.height; ++y)
+    for (let x = 0; x < f.width; ++x)
+      if (lit(f.at(x, y))) [x0, y0, x1, y1] = [Math.min(x0, x), Math.min(y0, y), Math.max(x1, x), Math.max(y1, y)];
+  return [x1 - x0 + 1, y1 - y0 + 1, (x0 + x1) / 2];
+};
+const phone = {width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true};
 
 const checks = {
   // The start-up lines and the help text as the desktop prints them: FILES[0]
@@ -92,6 +103,60 @@ const checks = {
     await page.keyboard.press('q');
     await page.waitForFunction(() => !document.getElementById('notice').hidden &&
         document.getElementById('message').textContent === 'The game has ended.');
+  },
+
+  // A phone held upright, with touch: the game fills the width at the display's
+  // density; the buttons pause, resume and fire a rocket; a tap fires a bullet
+  // and a drag steers. Turned on its side, the game takes the new shape with
+  // its proportions kept: a still asteroid's width to height is as before.
+  async phone() {
+    const {page, at} = await openGame(folder, messages, {viewport: phone});
+    const sizes = () => page.evaluate(() => [innerWidth, innerHeight].concat(
+        ['clientWidth', 'clientHeight', 'width', 'height'].map(k => document.getElementById('game')[k])));
+    const [width, , cssWidth, cssHeight, pixelsWide, pixelsHigh] = await sizes();
+    assert.deepStrictEqual([cssWidth, pixelsWide, pixelsHigh], [width, 3 * cssWidth, 3 * cssHeight]);
+
+    const playing = await frameUntil(page, f => rocketsBar(f) > 0, 'the overlay');
+    await page.tap('#pause');
+    const paused = await frameUntil(page, f => !f.rgb.equals(playing.rgb), 'the pause');
+    await frames(page, 10);
+    assert(paused.rgb.equals((await frame(page)).rgb), 'frozen by the pause button');
+    const showLone = () => page.waitForFunction(() => Module._showLoneAsteroidForTest() === 1, {polling: 100});
+    await showLone();
+    const lone = await frameUntil(page, f => litBox(f)[0] > 100, 'the lone asteroid');
+    await page.tap('#pause');
+    await frameUntil(page, f => !f.rgb.equals(lone.rgb), 'the game moving again');
+    await page.touchscreen.touchStart(...at(cssWidth / 2, cssHeight / 2));
+    for (let x = cssWidth / 2; x < cssWidth - 20; x += 20) await page.touchscreen.touchMove(...at(x, cssHeight / 2));
+    await frameUntil(page, f => litBox(f)[2] < litBox(lone)[2] - 60, 'the world shifted left, after the aim');
+    await page.touchscreen.touchEnd();
+
+    await page.tap('#pause');
+    await showLone();
+    const blue = ([r, g, b]) => b > 200 && g > 80 && g < 180 && r < 80;
+    const shot = f => f.count(blue, 0.45 * f.width, 0.5 * f.height, 0.55 * f.width, 0.75 * f.height);
+    await page.touchscreen.tap(...at(cssWidth / 2, cssHeight / 2));
+    await frameUntil(page, f => shot(f) > 20, 'a bullet between the craft and the aim');
+    await page.tap('#rocket');
+    await frameUntil(page, f => rocketsBar(f) > 0 && rocketsBar(f) < 0.8 * rocketsBar(lone), 'a shorter rockets bar');
+
+    await page.setViewport({...phone, width: 844, height: 390});
+    await page.waitForFunction(() => document.getElementById('game').clientWidth === 844, {polling: 100});
+    await showLone();
+    const [upWide, upHigh] = litBox(lone);
+    const [wide, high] = litBox(await frameUntil(page, f => litBox(f)[0] > 100, 'the lone asteroid turned'));
+    console.log(`the asteroid: ${upWide} x ${upHigh} upright, ${wide} x ${high} turned`);
+    assert(Math.abs(wide / high - upWide / upHigh) * high <= 2, 'no distortion');
+  },
+
+  // Fullscreen on a desktop: the game fills the screen, at its pixels.
+  async fullscreen() {
+    const {page} = await openGame(folder, messages);
+    await page.click('#fullscreen');
+    await page.waitForFunction(() => document.fullscreenElement && document.getElementById('game').width ===
+        innerWidth * devicePixelRatio, {polling: 100});
+    assert.deepStrictEqual(await page.evaluate(() => [innerWidth, innerHeight, document.getElementById('game')
+        .clientWidth, document.getElementById('game').clientHeight]), [500, 1000, 500, 1000]);
   },
 
   // A start that fails says why on the page: with no WebGL, and with a picture

@@ -1,7 +1,7 @@
-// The page as a player meets it: build-web/ served on localhost by Python's own
-// server, opened in Debian's chromium headless through puppeteer-core, and its
-// 500 x 500 game read back as pixels from real screenshots (ImageMagick turns
-// them into RGB bytes).
+// The page as a player meets it: a build's page/ folder served on localhost by
+// Python's own server, opened in Debian's chromium headless through
+// puppeteer-core, and its game read back as pixels from real screenshots
+// (ImageMagick turns them into RGB bytes).
 'use strict';
 const {execFileSync, spawn} = require('child_process');
 const puppeteer = require('puppeteer-core');
@@ -30,17 +30,19 @@ const chromiumFlags = ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsa
                        '--disable-sync', '--no-first-run'];
 
 // Opens the game; `messages` gathers the console's lines and the page's errors
-// as [type, text]. `flags` go to chromium, and `prepare(page)` runs before the
+// as [type, text]. `flags` go to chromium, `viewport` to the page (by default a
+// desktop's, where the game is 500 x 500), and `prepare(page)` runs before the
 // page loads. Resolves once `ready` holds in the page (by default, once the game
 // runs), with the canvas's page position.
 const running = () => document.getElementById('notice').hidden;
-async function openGame(folder, messages, {flags = [], prepare = () => {}, ready = running} = {}) {
+async function openGame(folder, messages, {flags = [], prepare = () => {}, ready = running,
+                                           viewport = {width: 500, height: 1000}} = {}) {
   const address = await serve(`${folder}/page`);
   const browser = await puppeteer.launch({executablePath: '/usr/bin/chromium', headless: true,
                                           args: chromiumFlags.concat(flags)});
   started.push(browser.process());
   const page = await browser.newPage();
-  await page.setViewport({width: 560, height: 1000});
+  await page.setViewport(viewport);
   page.on('console', m => messages.push([m.type(), m.text()]));
   page.on('pageerror', e => messages.push(['pageerror', e.message]));
   await prepare(page);
@@ -50,18 +52,22 @@ async function openGame(folder, messages, {flags = [], prepare = () => {}, ready
   return {browser, page, address, at: (x, y) => [box.x + x, box.y + y]};
 }
 
-// The game as shown, both canvases: RGB bytes, rows from the top.
+// The game as shown, both canvases, in the display's pixels: RGB bytes, rows
+// from the top.
 async function frame(page) {
   const png = await (await page.$('#screen')).screenshot({type: 'png'});
-  const rgb = execFileSync('convert', ['png:-', '-depth', '8', 'rgb:-'], {input: png});
+  const rgb = execFileSync('convert', ['png:-', '-depth', '8', 'rgb:-'], {input: png, maxBuffer: 1 << 26});
+  const width = png.readUInt32BE(16), height = png.readUInt32BE(20);  // from the PNG's header
   return {
     png,
     rgb,
-    at: (x, y) => rgb.subarray(3 * (y * 500 + x), 3 * (y * 500 + x) + 3),
-    count(test, x0 = 0, y0 = 0, x1 = 499, y1 = 499) {
+    width,
+    height,
+    at: (x, y) => rgb.subarray(3 * (y * width + x), 3 * (y * width + x) + 3),
+    count(test, x0 = 0, y0 = 0, x1 = width - 1, y1 = height - 1) {  // the box's ends included
       let n = 0;
-      for (let y = y0; y <= y1; ++y)
-        for (let x = x0; x <= x1; ++x) n += test(this.at(x, y)) ? 1 : 0;
+      for (let y = Math.round(y0); y <= y1; ++y)
+        for (let x = Math.round(x0); x <= x1; ++x) n += test(this.at(x, y)) ? 1 : 0;
       return n;
     },
   };
