@@ -130,14 +130,17 @@ install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # Plays the game under Xvfb, two rockets in flight, for the README's picture.
-# Then the scripted scene as the desktop and the browser draw it, side by side.
+# Then the scripted scene as the desktop and the browser draw it, side by side,
+# and the page on a phone, upright and turned, at the phone's CSS size.
 screenshot: test-build
 	cd $(BUILD)/data && xvfb-run -a sh -c '../skorvane > /dev/null & \
 	  w=$$(xdotool search --sync --onlyvisible --name "^Skorvane$$"); \
 	  xdotool mousemove --window $$w 250 250 click 3 sleep 1 click 3 sleep 2; \
 	  import -window $$w $(CURDIR)/docs/screenshot.png; xdotool key q'
-	cd $(BUILD) && ctest -R web_scene --output-on-failure
+	cd $(BUILD) && ctest -R 'web_scene|web_phone' --output-on-failure
 	cp $(BUILD)/tests/side-by-side.png docs/desktop-and-browser.png
+	for side in upright turned; do \
+	  convert $(BUILD)/tests/phone-$$side.png -resize 33.333% docs/phone-$$side.png; done
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(DEB_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) \

@@ -109,6 +109,7 @@ const checks = {
   // density; the buttons pause, resume and fire a rocket; a tap fires a bullet
   // and a drag steers. Turned on its side, the game takes the new shape with
   // its proportions kept: a still asteroid's width to height is as before.
+  // FILES[0], if given, names the screenshots of the page, upright and turned.
   async phone() {
     const {page, at} = await openGame(folder, messages, {viewport: phone});
     const sizes = () => page.evaluate(() => [innerWidth, innerHeight].concat(
@@ -117,6 +118,7 @@ const checks = {
     assert.deepStrictEqual([cssWidth, pixelsWide, pixelsHigh], [width, 3 * cssWidth, 3 * cssHeight]);
 
     const playing = await frameUntil(page, f => rocketsBar(f) > 0, 'the overlay');
+    if (files[0]) await page.screenshot({path: `${files[0]}-upright.png`});
     await page.tap('#pause');
     const paused = await frameUntil(page, f => !f.rgb.equals(playing.rgb), 'the pause');
     await frames(page, 10);
@@ -142,6 +144,8 @@ const checks = {
 
     await page.setViewport({...phone, width: 844, height: 390});
     await page.waitForFunction(() => document.getElementById('game').clientWidth === 844, {polling: 100});
+    await frames(page, 2);
+    if (files[0]) await page.screenshot({path: `${files[0]}-turned.png`});
     await showLone();
     const [upWide, upHigh] = litBox(lone);
     const [wide, high] = litBox(await frameUntil(page, f => litBox(f)[0] > 100, 'the lone asteroid turned'));
