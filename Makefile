@@ -16,7 +16,7 @@ WERROR      ?=
 CONFIGURE = cmake -S . $(if $(WERROR),-DSKORVANE_WERROR=$(WERROR)) $(CMAKE_ARGS)
 
 .PHONY: all build run test-build test test-unit test-asan format-check bench fuzz deb install \
-  screenshot web web-run bench-web npm clean
+  screenshot web web-dist web-run bench-web npm clean
 
 all: build
 
@@ -103,7 +103,8 @@ deb: deps-deb
 	cd $(DEB_BUILD) && cpack
 
 # The page in $(WEB_BUILD)/page/, all a web server needs: index.html,
-# skorvane.js, .wasm and .data (the four data files) and the licence and icon.
+# skorvane.js, .wasm and .data (the four data files), the licence and icon, the
+# manifest and the service worker that keeps the files for playing offline.
 # Debian's em++ needs node's modules from Debian's folder.
 EMSCRIPTEN_ENV = NODE_PATH=/usr/share/nodejs
 $(WEB_BUILD)/CMakeCache.txt: | deps-web
@@ -111,6 +112,11 @@ $(WEB_BUILD)/CMakeCache.txt: | deps-web
 
 web: deps-web $(WEB_BUILD)/CMakeCache.txt
 	$(EMSCRIPTEN_ENV) cmake --build $(WEB_BUILD) -j $(JOBS)
+
+# The page for uploading: $(WEB_BUILD)/skorvane-web-VERSION.tar.gz, its files
+# under skorvane-web-VERSION/.
+web-dist: web
+	$(EMSCRIPTEN_ENV) cmake --build $(WEB_BUILD) --target web-dist
 
 # Any static file server does; this one stops with Ctrl-C.
 web-run: web

@@ -182,6 +182,21 @@ const checks = {
                        'Bpp from fire.bmp is not 24: 8 (exit status 1)');
   },
 
+  // Once loaded, the game starts again with the network off, from what its
+  // service worker kept.
+  async offline() {
+    const {browser, page} = await openGame(folder, messages);
+    await page.waitForFunction(() => navigator.serviceWorker.controller, {polling: 100});
+    // The page's offline mode leaves its service worker's own fetches online.
+    const worker = await (await browser.waitForTarget(t => t.type() === 'service_worker')).createCDPSession();
+    await worker.send('Network.enable');
+    await worker.send('Network.emulateNetworkConditions',
+                      {offline: true, latency: 0, downloadThroughput: -1, uploadThroughput: -1});
+    await page.setOfflineMode(true);
+    await page.reload();
+    await page.waitForFunction(() => document.getElementById('notice').hidden, {timeout: 60000});
+  },
+
   // Half a minute of random keys, moves and clicks from a seeded generator
   // (SKORVANE_SEED replays a run): no error on the console, from WebGL or
   // anywhere else, and the game still runs.
