@@ -1,8 +1,8 @@
-// Bitmap text: GLUT's font is the browser's own sans-serif at 18 pixels, on
-// the page's 2-D canvas over the game (Module.textCanvas). It is crisp at any
-// density and needs no font in the download; the one difference from the
-// desktop is that rocket smoke passes under the text, not over it. A frame's
-// text is gathered here and painted only when it differs from what is shown.
+// Bitmap text: GLUT's font is the browser's own sans-serif, on the page's 2-D
+// canvas over the game (Module.textCanvas). It is crisp at any density and
+// needs no font in the download; the one difference from the desktop is that
+// rocket smoke passes under the text, not over it. A frame's text is gathered
+// here and painted only when it differs from what is shown.
 #include <GL/glut.h>
 #include <emscripten.h>
 
@@ -16,12 +16,12 @@ void* glutBitmapHelvetica18 = nullptr;  // only its address names the font
 // The browser's side, in JavaScript: runs of x, y, colour and text between
 // tabs, one a line; y counts up from the bottom, as GL's window rows do.
 // clang-format off
-EM_JS(void, paintTextCanvas, (const char* runs), {
+EM_JS(void, paintTextCanvas, (const char* runs, float pixels), {
     var canvas = Module.textCanvas, context = canvas.getContext("2d"), scale = canvas.height / canvas.clientHeight;
     context.setTransform(1, 0, 0, 1, 0, 0);
     context.clearRect(0, 0, canvas.width, canvas.height);
     context.setTransform(scale, 0, 0, scale, 0, 0);
-    context.font = "18px sans-serif";
+    context.font = pixels + "px sans-serif";
     UTF8ToString(runs).split("\n").forEach(function(run) {
         var field = run.split("\t");
         context.fillStyle = field[2];
@@ -69,7 +69,10 @@ void glutBitmapCharacter(void* font, int character) {
 namespace layer {
 
 void paintText() {
-    if (canvasCleared || std::strcmp(frameText, shownText) != 0) paintTextCanvas(frameText);
+    // 18 pixels at the desktop's 500-pixel height: the text keeps its size
+    // beside the picture, and its place, in a window of any size.
+    if (canvasCleared || std::strcmp(frameText, shownText) != 0)
+        paintTextCanvas(frameText, 18.0f * float(viewport()[3]) / 500.0f);
     std::memcpy(shownText, frameText, frameLength + 1);
     frameText[frameLength = 0] = '\0';
     canvasCleared = false;

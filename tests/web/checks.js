@@ -117,8 +117,20 @@ const checks = {
     const [width, , cssWidth, cssHeight, pixelsWide, pixelsHigh] = await sizes();
     assert.deepStrictEqual([cssWidth, pixelsWide, pixelsHigh], [width, 3 * cssWidth, 3 * cssHeight]);
 
+    const turn = async viewport => {
+      await page.setViewport(viewport);
+      await page.waitForFunction(w => document.getElementById('game').clientWidth === w, {polling: 100},
+                                 viewport.width);
+      await frames(page, 2);
+    };
+    if (files[0]) {
+      await frameUntil(page, f => litBox(f)[0] > 0.5 * f.width, 'stars and asteroids');
+      await page.screenshot({path: `${files[0]}-upright.png`});
+      await turn({...phone, width: 844, height: 390});
+      await page.screenshot({path: `${files[0]}-turned.png`});
+      await turn(phone);
+    }
     const playing = await frameUntil(page, f => rocketsBar(f) > 0, 'the overlay');
-    if (files[0]) await page.screenshot({path: `${files[0]}-upright.png`});
     await page.tap('#pause');
     const paused = await frameUntil(page, f => !f.rgb.equals(playing.rgb), 'the pause');
     await frames(page, 10);
@@ -142,10 +154,7 @@ const checks = {
     await page.tap('#rocket');
     await frameUntil(page, f => rocketsBar(f) > 0 && rocketsBar(f) < 0.8 * rocketsBar(lone), 'a shorter rockets bar');
 
-    await page.setViewport({...phone, width: 844, height: 390});
-    await page.waitForFunction(() => document.getElementById('game').clientWidth === 844, {polling: 100});
-    await frames(page, 2);
-    if (files[0]) await page.screenshot({path: `${files[0]}-turned.png`});
+    await turn({...phone, width: 844, height: 390});
     await showLone();
     const [upWide, upHigh] = litBox(lone);
     const [wide, high] = litBox(await frameUntil(page, f => litBox(f)[0] > 100, 'the lone asteroid turned'));
