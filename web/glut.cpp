@@ -59,9 +59,14 @@ void fitCanvas() {
     const int width = int(std::lround(cssWidth)), height = int(std::lround(cssHeight));
     const double most = std::sqrt(maxPixels / std::fmax(cssWidth * cssHeight, 1.0));
     const float scale = float(std::fmin(emscripten_get_device_pixel_ratio(), std::fmax(most, 1.0)));
-    for (const char* c : {canvas, "#text"})
-        emscripten_set_canvas_element_size(c, int(std::lround(float(width) * scale)),
-                                           int(std::lround(float(height) * scale)));
+    const int pixelsWide = int(std::lround(float(width) * scale));
+    const int pixelsHigh = int(std::lround(float(height) * scale));
+    for (const char* c : {canvas, "#text"}) {
+        int w = 0, h = 0;  // a new size costs the browser a new drawing buffer
+        emscripten_get_canvas_element_size(c, &w, &h);
+        if (w != pixelsWide || h != pixelsHigh)
+            emscripten_set_canvas_element_size(c, pixelsWide, pixelsHigh);
+    }
     layer::setPixelScale(scale);
     layer::textCanvasCleared();
     if (reshape != nullptr) reshape(width, height);

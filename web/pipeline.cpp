@@ -15,26 +15,27 @@
 EM_JS(int, startWebgl, (const char* vertexShader, const char* fragmentShader, int stride), {
     var gl = Module.canvas.getContext("webgl", {alpha: false, depth: true, stencil: false, antialias: false});
     if (!gl) return 0;
-    var program = gl.createProgram();
+    // The shaders compile while the game loads; the first draw asks how that went.
+    var program = gl.createProgram(), shaders = [];
     [[gl.VERTEX_SHADER, vertexShader], [gl.FRAGMENT_SHADER, fragmentShader]].forEach(function(part) {
         var shader = gl.createShader(part[0]);
         gl.shaderSource(shader, UTF8ToString(part[1]));
         gl.compileShader(shader);
         gl.attachShader(program, shader);
-        if (!gl.getShaderParameter(shader, gl.COMPILE_STATUS))
-            throw new Error("A shader of the GL layer does not compile: " + gl.getShaderInfoLog(shader));
+        shaders.push(shader);
     });
     ["position", "texCoord", "colour"].forEach(function(name, i) { gl.bindAttribLocation(program, i, name); });
     gl.linkProgram(program);
-    if (!gl.getProgramParameter(program, gl.LINK_STATUS))
-        throw new Error("The GL layer's shaders do not link: " + gl.getProgramInfoLog(program));
-    gl.useProgram(program);
     gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
     [[4, gl.FLOAT, 0], [2, gl.FLOAT, 16], [4, gl.UNSIGNED_BYTE, 24]].forEach(function(a, i) {
         gl.vertexAttribPointer(i, a[0], a[1], a[1] == gl.UNSIGNED_BYTE, stride, a[2]);
         gl.enableVertexAttribArray(i);
     });
-    Module.webgl = {gl: gl, textures: [gl.createTexture()]};
+    Module.webgl = {gl: gl, textures: [gl.createTexture()], unchecked: function() {
+        if (gl.getProgramParameter(program, gl.LINK_STATUS)) return gl.useProgram(program);
+        var logs = shaders.map(function(s) { return gl.getShaderInfoLog(s); }).join(" ");
+        throw new Error("The GL layer's shaders do not build: " + logs + " " + gl.getProgramInfoLog(program));
+    }};
     gl.bindTexture(gl.TEXTURE_2D, Module.webgl.textures[0]);
     gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGB, 1, 1, 0, gl.RGB, gl.UNSIGNED_BYTE, new Uint8Array([255, 255, 255]));
     return 1;
@@ -59,6 +60,7 @@ EM_JS(void, setFilters, (int index, int minFilter, int magFilter), {
 // The vertices once, then a draw for each stretch of one state.
 EM_JS(void, drawStretches, (const void* vertices, int bytes, const int* stretches, int count), {
     var gl = Module.webgl.gl;
+    if (Module.webgl.unchecked) Module.webgl.unchecked(), Module.webgl.unchecked = null;
     gl.bufferData(gl.ARRAY_BUFFER, HEAPU8.subarray(vertices, vertices + bytes), gl.STREAM_DRAW);
     for (var i = 0; i < count; i++) {
         var s = HEAP32.subarray((stretches >> 2) + 11 * i, (stretches >> 2) + 11 * i + 11);
