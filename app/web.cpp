@@ -91,7 +91,8 @@ bool answeredInfoOption(int, char**) {
     return false;
 }
 
-// A page opened in a background tab starts paused; the player resumes it.
+// A page opened in a background tab starts paused, and the player resumes it;
+// touches on the game and its buttons are heard from now on.
 void prepareWindow() {
     static const unsigned char keys[] = {'r', 'p', 's', 'h'};
     static const char* const buttons[] = {"#rocket", "#pause", "#hyperspeed", "#help"};

@@ -47,9 +47,7 @@ void clearSky() {
 extern "C" EMSCRIPTEN_KEEPALIVE int showScriptedWorldForTest(uint32_t seed) {
     return showScriptedWorld(seed) ? 1 : 0;
 }
-#endif
 
-#ifdef __EMSCRIPTEN__
 // One still asteroid of radius 2 on the view axis, 30 units away, in an empty
 // sky, paused; 0 while a tick of a running chain is still pending.
 extern "C" EMSCRIPTEN_KEEPALIVE int showLoneAsteroidForTest() {
