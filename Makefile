@@ -103,7 +103,7 @@ deb: deps-deb
 	cd $(DEB_BUILD) && cpack
 
 # The page in $(WEB_BUILD)/page/, all a web server needs: index.html,
-# skorvane.js, .wasm and .data (the four data files), the licence and icon, the
+# skorvane.js, .wasm and .data.gz (the four data files), the licence and icon, the
 # manifest and the service worker that keeps the files for playing offline.
 # Debian's em++ needs node's modules from Debian's folder.
 EMSCRIPTEN_ENV = NODE_PATH=/usr/share/nodejs
