@@ -5,16 +5,18 @@
 # game's output, the files left and the exit status. The commands may use:
 #   moves         waits until the picture changes by itself
 #   rockets_bar N waits until the green rockets bar is N pixels long, give or take one
-# Each waits at most a minute and fails if the picture never gets there; a
-# command that fails is named in a line "play.sh: failed: COMMAND", which the
+# Each waits at most SKORVANE_DEADLINE seconds (a minute unless set; the game
+# itself is stopped after twice that) and fails if the picture never gets there;
+# a command that fails is named in a line "play.sh: failed: COMMAND", which the
 # test's CMake entry counts as a failure.
 game=$1 prepare=$2
+deadline=${SKORVANE_DEADLINE:-60}
 shift 2
 work=$(mktemp -d) && out=$(mktemp) || exit 1
 trap 'rm -rf "$work" "$out"' EXIT
 cd "$work" && sh -c "$prepare" || exit 1
 # shellcheck disable=SC2086  # the wrapper (valgrind and its options) is split on purpose
-timeout 120 $SKORVANE_UNDER "$game" > "$out" &
+timeout $((2 * deadline)) $SKORVANE_UNDER "$game" > "$out" &
 game_pid=$!
 
 picture() { import -window "$window" -depth 8 rgb:- | cksum; }
@@ -22,13 +24,13 @@ bar() { import -window "$window" -crop 500x1+0+24 -depth 8 txt:- | grep -c '#00F
 moves() {
   local first
   first=$(picture)
-  timeout 60 bash -c "until [ \"\$(picture)\" != '$first' ]; do :; done"
+  timeout "$deadline" bash -c "until [ \"\$(picture)\" != '$first' ]; do :; done"
 }
-rockets_bar() { timeout 60 bash -c "until [ \$((\$(bar) - $1)) -ge -1 ] && [ \$((\$(bar) - $1)) -le 1 ]; do :; done"; }
+rockets_bar() { timeout "$deadline" bash -c "until [ \$((\$(bar) - $1)) -ge -1 ] && [ \$((\$(bar) - $1)) -le 1 ]; do :; done"; }
 export -f picture bar
 
 if [ $# -gt 0 ]; then
-  window=$(timeout 120 xdotool search --sync --onlyvisible --name '^Skorvane$' | head -n 1)
+  window=$(timeout $((2 * deadline)) xdotool search --sync --onlyvisible --name '^Skorvane$' | head -n 1)
   export window
   xdotool mousemove --window "$window" 250 250  # keys go to the window under the pointer
   for command in "$@"; do eval "$command" || echo "play.sh: failed: $command"; done
