@@ -5,10 +5,8 @@
 # game's output, the files left and the exit status. The commands may use:
 #   moves         waits until the picture changes by itself
 #   rockets_bar N waits until the green rockets bar is N pixels long, give or take one
-# Each waits at most SKORVANE_DEADLINE seconds (a minute unless set; the game
-# itself is stopped after twice that) and fails if the picture never gets there;
-# a command that fails is named in a line "play.sh: failed: COMMAND", which the
-# test's CMake entry counts as a failure.
+# Each waits at most SKORVANE_DEADLINE seconds (60 unless set; the game gets
+# twice that); a failed command is named in a line "play.sh: failed: COMMAND".
 game=$1 prepare=$2
 deadline=${SKORVANE_DEADLINE:-60}
 shift 2

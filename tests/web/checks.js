@@ -32,9 +32,8 @@ const checks = {
     for (let i = 0; i < 20; ++i) await page.keyboard.press('h');  // the panel keeps 200 lines
     await page.waitForFunction(() => document.getElementById('output').textContent.split('\n').length === 201);
 
-    // Once loaded, the game starts again with the network off, from what its
-    // service worker kept. The page's offline mode leaves the worker's own
-    // fetches online.
+    // Once loaded, it starts again offline from what its service worker kept;
+    // the page's offline mode leaves the worker's own fetches online.
     await page.waitForFunction(() => navigator.serviceWorker.controller, {polling: 100});
     const worker = await (await browser.waitForTarget(t => t.type() === 'service_worker')).createCDPSession();
     await worker.send('Network.enable');
@@ -47,9 +46,8 @@ const checks = {
 
   // The scripted World the desktop's GL test drew (FILES[0], raw RGB rows from
   // the bottom) against the browser's, side by side into FILES[1]. Outside the
-  // text, which is each platform's own font, about 40 pixels differ by more than
-  // 32 of 255 levels (line ends and a few texels); a scene that is missing,
-  // moved or lit otherwise differs in far more.
+  // text (each platform's own font) about 40 pixels differ by more than 32 of
+  // 255 levels; a scene missing, moved or lit otherwise differs in far more.
   async scene() {
     const [desktopRgb, sideBySide] = files;
     const desktop = `${sideBySide}.desktop.png`, browser = `${sideBySide}.browser.png`;
@@ -120,9 +118,8 @@ const checks = {
   },
 
   // A phone held upright, with touch: the game fills the width at the display's
-  // density (under the pixel cap); the buttons pause, resume and fire a rocket;
-  // a tap fires a bullet and a drag steers. Turned on its side, the game takes the new shape with
-  // its proportions kept: a still asteroid's width to height is as before.
+  // density; the buttons pause, resume and fire a rocket; a tap fires a bullet
+  // and a drag steers; turned, a still asteroid keeps its width to height.
   // FILES[0], if given, names the screenshots of the page, upright and turned.
   async phone() {
     const {page, at} = await openGame(folder, messages, {viewport: phone});
