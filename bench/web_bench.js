@@ -10,7 +10,7 @@ const {execFileSync} = require('child_process');
 const fs = require('fs');
 const path = require('path');
 const zlib = require('zlib');
-const {openGame, frames} = require('../tests/web/page.js');
+const {openGame, frames, phone} = require('../tests/web/page.js');
 
 const [folder, benchFolder] = process.argv.slice(2);
 const runs = 3;
@@ -69,7 +69,6 @@ async function measure(page, seconds, act = async () => {}) {
 }
 
 const uncapped = ['--disable-gpu-vsync', '--disable-frame-rate-limit'];
-const phone = {width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true};
 
 async function run(flags, viewport = undefined) {
   const {browser, page, at, address} = await openGame(folder, [], {flags, viewport,

@@ -5,7 +5,7 @@ const assert = require('assert');
 const {execFileSync} = require('child_process');
 const fs = require('fs');
 const zlib = require('zlib');
-const {openGame, frame, frameUntil, frames, lit} = require('./page.js');
+const {openGame, frame, frameUntil, frames, lit, phone} = require('./page.js');
 
 const [check, folder, ...files] = process.argv.slice(2);
 const messages = [];
@@ -18,7 +18,6 @@ const rocketsBar = f => f.count(([r, g, b]) => g > 200 && r < 100 && b < 100, 0,
 const litBox = f => String(execFileSync('convert', ['png:-', '-crop', `${f.width}x${Math.round(0.6 * f.height)}+0+${
     Math.round(0.1 * f.height)}`, '-fuzz', '16%', '-trim', '-format', '%w %h %[fx:page.x+w/2]', 'info:'],
     {input: f.png})).split(' ').map(Number);
-const phone = {width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true};
 
 const checks = {
   // The start-up lines and the help text as the desktop prints them: FILES[0]

@@ -93,4 +93,6 @@ function frames(page, n) {
   }), n);
 }
 
-module.exports = {openGame, frame, frameUntil, frames, lit};
+const phone = {width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true};  // upright
+
+module.exports = {openGame, frame, frameUntil, frames, lit, phone};
