@@ -1,5 +1,6 @@
 // The browser's own parts: a page has no command line; a page the player does
-// not see pauses, as 'p' pauses it, since browsers slow its timers; and touch.
+// not see pauses, as 'p' pauses it, since browsers slow its timers; a lost
+// WebGL context pauses it until the browser gives it back; and touch.
 #include <GL/glut.h>
 #include <emscripten.h>
 #include <emscripten/html5.h>
@@ -22,6 +23,24 @@ void pauseIfHidden() {
 
 EM_BOOL onVisibilityChange(int, const EmscriptenVisibilityChangeEvent*, void*) {
     pauseIfHidden();
+    return EM_FALSE;
+}
+
+// Lost, the game pauses, and the browser is told that it may give the context
+// back (by preventDefault); back, the layer has made its GL objects again and
+// the game goes on as it was.
+bool resumeWhenRestored = false;
+
+EM_BOOL onContextLost(int, const void*, void*) {
+    resumeWhenRestored = world.playState == Playing;
+    if (resumeWhenRestored) onKeyboard('p', 0, 0);
+    return EM_TRUE;
+}
+
+EM_BOOL onContextRestored(int, const void*, void*) {
+    if (resumeWhenRestored && world.playState == Paused) onKeyboard('p', 0, 0);
+    resumeWhenRestored = false;
+    glutPostRedisplay();
     return EM_FALSE;
 }
 
@@ -92,12 +111,14 @@ bool answeredInfoOption(int, char**) {
 }
 
 // A page opened in a background tab starts paused, and the player resumes it;
-// touches on the game and its buttons are heard from now on.
+// touches on the game and its buttons, and a lost context, are heard from now on.
 void prepareWindow() {
     static const unsigned char keys[] = {'r', 'p', 's', 'h'};
     static const char* const buttons[] = {"#rocket", "#pause", "#hyperspeed", "#help"};
     pauseIfHidden();
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, onVisibilityChange);
+    emscripten_set_webglcontextlost_callback("#game", nullptr, EM_FALSE, onContextLost);
+    emscripten_set_webglcontextrestored_callback("#game", nullptr, EM_FALSE, onContextRestored);
     emscripten_set_touchstart_callback("#game", nullptr, EM_FALSE, onTouch);
     emscripten_set_touchmove_callback("#game", nullptr, EM_FALSE, onTouch);
     emscripten_set_touchend_callback("#game", nullptr, EM_FALSE, onTouch);

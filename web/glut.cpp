@@ -1,6 +1,7 @@
-// GLUT in the page: the window is the page's canvas (Module.canvas, #game),
-// frames come with the browser's animation frames, and timers and input
-// through Emscripten's event-loop and html5 calls. exit() ends the game.
+// GLUT in the page: the window is the page's canvas (Module.canvas, #game), a
+// frame comes with the browser's next animation frame once one is asked for,
+// and timers and input through Emscripten's event-loop and html5 calls.
+// exit() ends the game.
 #include <GL/glut.h>
 #include <emscripten.h>
 #include <emscripten/eventloop.h>
@@ -9,7 +10,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
 
 #include "web/layer.h"
 
@@ -23,7 +23,8 @@ void (*reshape)(int, int) = nullptr;
 void (*passiveMotion)(int, int) = nullptr;
 
 bool ended = false;  // by exit() or a failure: no more frames, ticks or input
-bool redisplayPending = false;
+bool frameAsked = false;
+bool drawing = false;            // a frame's own request for the next is not heeded
 int pointerX = 0, pointerY = 0;  // window pixels from the top left
 
 struct Timer {
@@ -32,7 +33,22 @@ struct Timer {
     bool pending;
 } timers[8];  // the game keeps one pending, two for a moment when it resumes
 
+// clang-format off
 EM_JS(void, throwError, (const char* message), { throw new Error(UTF8ToString(message)); });
+EM_JS(float, pageFitCanvas, (), { return Module.fitCanvas(); });
+// The canvas is fitted again when its box changes (the window, fullscreen, a
+// turned phone) and when the display's density does (a window moved to
+// another screen, or a zoom).
+EM_JS(void, watchCanvas, (), {
+    new ResizeObserver(function() { Module._layerFitCanvas(); }).observe(Module.canvas);
+    (function watchDensity() {
+        matchMedia("(resolution: " + devicePixelRatio + "dppx)").addEventListener("change", function() {
+            Module._layerFitCanvas();
+            watchDensity();
+        }, {once: true});
+    })();
+});
+// clang-format on
 
 void fireTimer(void* slot) {
     Timer& timer = *static_cast<Timer*>(slot);
@@ -40,48 +56,31 @@ void fireTimer(void* slot) {
     if (!ended) timer.callback(timer.value);
 }
 
+// The world changes only on a tick or an input, and each asks for a frame: so
+// a frame is drawn only then, and a paused game draws nothing.
 EM_BOOL onAnimationFrame(double, void*) {
-    if (redisplayPending && display != nullptr && !ended) {
-        redisplayPending = false;
-        display();
-    }
-    return !ended;
+    frameAsked = false;
+    if (display == nullptr || ended) return EM_FALSE;
+    drawing = true;
+    display();
+    drawing = false;
+    return EM_FALSE;
 }
 
-// The window is the canvas's size on the page, and its drawing buffer has the
-// display's own pixels, so the picture is as sharp as the screen, up to a
-// count of pixels that a phone still draws 60 times a second.
-constexpr double maxPixels = 1.5e6;
+}  // namespace
 
-void fitCanvas() {
+// The window is the canvas's size on the page, and its drawing buffer as many
+// pixels as the page gives it (Module.fitCanvas).
+extern "C" EMSCRIPTEN_KEEPALIVE void layerFitCanvas() {
     double cssWidth = 0, cssHeight = 0;
     emscripten_get_element_css_size(canvas, &cssWidth, &cssHeight);
-    const int width = int(std::lround(cssWidth)), height = int(std::lround(cssHeight));
-    const double most = std::sqrt(maxPixels / std::fmax(cssWidth * cssHeight, 1.0));
-    const float scale = float(std::fmin(emscripten_get_device_pixel_ratio(), std::fmax(most, 1.0)));
-    const int pixelsWide = int(std::lround(float(width) * scale));
-    const int pixelsHigh = int(std::lround(float(height) * scale));
-    for (const char* c : {canvas, "#text"}) {
-        int w = 0, h = 0;  // a new size costs the browser a new drawing buffer
-        emscripten_get_canvas_element_size(c, &w, &h);
-        if (w != pixelsWide || h != pixelsHigh)
-            emscripten_set_canvas_element_size(c, pixelsWide, pixelsHigh);
-    }
-    layer::setPixelScale(scale);
+    layer::setPixelScale(pageFitCanvas());
     layer::textCanvasCleared();
-    if (reshape != nullptr) reshape(width, height);
-    redisplayPending = true;
+    if (reshape != nullptr) reshape(int(std::lround(cssWidth)), int(std::lround(cssHeight)));
+    glutPostRedisplay();
 }
 
-EM_BOOL onResize(int, const EmscriptenUiEvent*, void*) {
-    fitCanvas();
-    return EM_FALSE;
-}
-
-EM_BOOL onFullscreenChange(int, const EmscriptenFullscreenChangeEvent*, void*) {
-    fitCanvas();
-    return EM_FALSE;
-}
+namespace {
 
 // The pointer where it is now; moves with a button held are not passive.
 EM_BOOL onMouse(int type, const EmscriptenMouseEvent* event, void*) {
@@ -173,7 +172,9 @@ void glutTimerFunc(unsigned int milliseconds, void (*callback)(int), int value) 
 }
 
 void glutPostRedisplay() {
-    redisplayPending = true;
+    if (drawing || frameAsked || ended) return;
+    frameAsked = true;
+    emscripten_request_animation_frame(onAnimationFrame, nullptr);
 }
 
 void glutSwapBuffers() {
@@ -182,14 +183,11 @@ void glutSwapBuffers() {
 }
 
 void glutMainLoop() {
-    fitCanvas();
+    layerFitCanvas();
+    watchCanvas();
     emscripten_set_mousemove_callback(canvas, nullptr, EM_FALSE, onMouse);
     emscripten_set_mousedown_callback(canvas, nullptr, EM_FALSE, onMouse);
     emscripten_set_mouseup_callback(canvas, nullptr, EM_FALSE, onMouse);
     emscripten_set_keydown_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onKeyDown);
-    emscripten_set_resize_callback(EMSCRIPTEN_EVENT_TARGET_WINDOW, nullptr, EM_FALSE, onResize);
-    emscripten_set_fullscreenchange_callback(EMSCRIPTEN_EVENT_TARGET_DOCUMENT, nullptr, EM_FALSE,
-                                             onFullscreenChange);
-    emscripten_request_animation_frame_loop(onAnimationFrame, nullptr);
     emscripten_exit_with_live_runtime();
 }

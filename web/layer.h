@@ -39,11 +39,16 @@ struct Vertex {
     uint8_t colour[4];
 };
 void addTriangle(const Vertex& a, const Vertex& b, const Vertex& c);
+void chooseState();  // after a change of the state a triangle is drawn in
 void drawPending();               // issues the draws gathered so far
 void finishFrame();               // and counts the frame's draws
 float lineWidth();                // in window pixels
 const int* viewport();            // x, y, width, height in window pixels
 void setPixelScale(float scale);  // drawing-buffer pixels per window pixel
+
+// The index of the picture the bound texture samples on the browser's side,
+// 0 for none (textures.cpp).
+int boundTexture();
 
 // The raster position as GL finds it (immediate.cpp): false where GL marks it
 // invalid; else its place in window pixels and its colour.

@@ -1,6 +1,6 @@
 // The frame's triangles in one buffer in WebAssembly, drawn with WebGL only
-// where the state they need changes (texture, blending, depth test, viewport);
-// the GL calls that set that state, and the textures.
+// where the state they need changes (texture, blending, depth test, viewport),
+// and the GL calls that set that state.
 #include <emscripten.h>
 
 #include <cstddef>
@@ -9,77 +9,31 @@
 
 #include "web/layer.h"
 
-// The browser's side, in JavaScript: one WebGL context, program and vertex
-// buffer, and the textures by index; 0 is white, which untextured drawing samples.
+// The browser's side is Module.layer, in layer.js; it reads vertices and
+// stretches by the offsets given here.
 // clang-format off
-EM_JS(int, startWebgl, (const char* vertexShader, const char* fragmentShader, int stride), {
-    var gl = Module.canvas.getContext("webgl", {alpha: false, depth: true, stencil: false, antialias: false});
-    if (!gl) return 0;
-    // The shaders compile while the game loads; the first draw asks how that went.
-    var program = gl.createProgram(), shaders = [];
-    [[gl.VERTEX_SHADER, vertexShader], [gl.FRAGMENT_SHADER, fragmentShader]].forEach(function(part) {
-        var shader = gl.createShader(part[0]);
-        gl.shaderSource(shader, UTF8ToString(part[1]));
-        gl.compileShader(shader);
-        gl.attachShader(program, shader);
-        shaders.push(shader);
-    });
-    ["position", "texCoord", "colour"].forEach(function(name, i) { gl.bindAttribLocation(program, i, name); });
-    gl.linkProgram(program);
-    gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
-    [[4, gl.FLOAT, 0], [2, gl.FLOAT, 16], [4, gl.UNSIGNED_BYTE, 24]].forEach(function(a, i) {
-        gl.vertexAttribPointer(i, a[0], a[1], a[1] == gl.UNSIGNED_BYTE, stride, a[2]);
-        gl.enableVertexAttribArray(i);
-    });
-    Module.webgl = {gl: gl, textures: [gl.createTexture()], unchecked: function() {
-        if (gl.getProgramParameter(program, gl.LINK_STATUS)) return gl.useProgram(program);
-        var logs = shaders.map(function(s) { return gl.getShaderInfoLog(s); }).join(" ");
-        throw new Error("The GL layer's shaders do not build: " + logs + " " + gl.getProgramInfoLog(program));
-    }};
-    gl.bindTexture(gl.TEXTURE_2D, Module.webgl.textures[0]);
-    gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGB, 1, 1, 0, gl.RGB, gl.UNSIGNED_BYTE, new Uint8Array([255, 255, 255]));
-    return 1;
+EM_JS(int, startWebgl, (const char* vertexShader, const char* fragmentShader, int vertexBytes,
+                        int positionAt, int texCoordAt, int colourAt, const int* fields, int fieldCount), {
+    var at = HEAP32.subarray(fields >> 2, (fields >> 2) + fieldCount), stretchFields = {};
+    ["texture", "blend", "blendSource", "blendDestination", "depthTest", "viewport", "first", "count"]
+        .forEach(function(name, i) { stretchFields[name] = at[i]; });
+    return Module.layer.start(UTF8ToString(vertexShader), UTF8ToString(fragmentShader),
+        [["position", 4, "FLOAT", positionAt], ["texCoord", 2, "FLOAT", texCoordAt],
+         ["colour", 4, "UNSIGNED_BYTE", colourAt]], vertexBytes, stretchFields);
 });
-
-EM_JS(void, uploadTexture, (int index, int width, int height, int alignment, const void* pixels, int bytes, int wrap), {
-    var gl = Module.webgl.gl, textures = Module.webgl.textures;
-    gl.bindTexture(gl.TEXTURE_2D, textures[index] = textures[index] || gl.createTexture());
-    gl.pixelStorei(gl.UNPACK_ALIGNMENT, alignment);
-    gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGB, width, height, 0, gl.RGB, gl.UNSIGNED_BYTE, HEAPU8.subarray(pixels, pixels + bytes));
-    gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_S, wrap);
-    gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_WRAP_T, wrap);
+// What went wrong building the program, as ASCII into `into`; its length, 0 if nothing.
+EM_JS(int, programProblem, (char* into, int size), {
+    var problem = Module.layer.check(), i = 0;
+    for (; i < problem.length && i < size - 1; ++i) HEAPU8[into + i] = problem.charCodeAt(i) & 127;
+    HEAPU8[into + i] = 0;
+    return problem.length;
 });
-
-EM_JS(void, setFilters, (int index, int minFilter, int magFilter), {
-    var gl = Module.webgl.gl;
-    gl.bindTexture(gl.TEXTURE_2D, Module.webgl.textures[index]);
-    gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MIN_FILTER, minFilter);
-    gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MAG_FILTER, magFilter);
+EM_JS(void, drawStretches, (const void* vertices, int bytes, const int* stretches, int ints, int count), {
+    Module.layer.draw(HEAPU8.subarray(vertices, vertices + bytes),
+                      HEAP32.subarray(stretches >> 2, (stretches >> 2) + ints * count), ints);
 });
-
-// The vertices once, then a draw for each stretch of one state.
-EM_JS(void, drawStretches, (const void* vertices, int bytes, const int* stretches, int count), {
-    var gl = Module.webgl.gl;
-    if (Module.webgl.unchecked) Module.webgl.unchecked(), Module.webgl.unchecked = null;
-    gl.bufferData(gl.ARRAY_BUFFER, HEAPU8.subarray(vertices, vertices + bytes), gl.STREAM_DRAW);
-    for (var i = 0; i < count; i++) {
-        var s = HEAP32.subarray((stretches >> 2) + 11 * i, (stretches >> 2) + 11 * i + 11);
-        gl.bindTexture(gl.TEXTURE_2D, Module.webgl.textures[s[0]]);
-        gl[s[1] ? "enable" : "disable"](gl.BLEND);
-        gl.blendFunc(s[2], s[3]);
-        gl[s[4] ? "enable" : "disable"](gl.DEPTH_TEST);
-        gl.viewport(s[5], s[6], s[7], s[8]);
-        gl.drawArrays(gl.TRIANGLES, s[9], s[10]);
-    }
-});
-
 EM_JS(void, publishDraws, (int draws), { Module.drawsPerFrame = draws; });  // for the benchmark
-
-EM_JS(void, clearBuffers, (int mask, float r, float g, float b, float a), {
-    var gl = Module.webgl.gl;
-    gl.clearColor(r, g, b, a);
-    gl.clear(mask);
-});
+EM_JS(void, clearBuffers, (int mask, float r, float g, float b, float a), { Module.layer.clear(mask, r, g, b, a); });
 // clang-format on
 
 namespace layer {
@@ -116,21 +70,11 @@ struct Stretch {
 };
 constexpr size_t stateSize = offsetof(Stretch, first);
 
-// Names are used without glGenTextures, as GL 1.1 allows; a name without a
-// picture, or whose filter wants mipmaps it does not have, draws untextured.
-struct Texture {
-    bool hasImage = false;
-    GLint minFilter = GL_NEAREST_MIPMAP_LINEAR, magFilter = GL_LINEAR;  // GL's defaults
-};
-Texture textures[16];
-GLuint boundName = 0;
 bool texturing = false;
-
 Stretch current = {0, 0, GL_ONE, GL_ZERO, 0, {0, 0, 0, 0}, 0, 0};
 int gameViewport[4] = {0, 0, 0, 0};  // window pixels, as the game gave it
 float pixelScale = 1.0f, width = 1.0f;
 GLfloat clearColour[4] = {0, 0, 0, 0};
-GLint unpackAlignment = 4;
 
 // A frame at full load is about 70,000 vertices; a larger one is drawn in turns.
 Vertex vertices[1 << 17];
@@ -138,13 +82,15 @@ int vertexCount = 0;
 Stretch stretches[1024];
 int stretchCount = 0, frameDraws = 0;
 
+}  // namespace
+
 void chooseState() {
-    const Texture& t = textures[boundName];
-    const bool mipmapped = t.minFilter != GL_NEAREST && t.minFilter != GL_LINEAR;
-    current.texture = texturing && t.hasImage && !mipmapped ? int32_t(boundName) + 1 : 0;
+    current.texture = texturing ? boundTexture() : 0;
     for (int i = 0; i < 4; ++i)
         current.viewport[i] = int32_t(float(gameViewport[i]) * pixelScale + 0.5f);
 }
+
+namespace {
 
 void setCap(const char* call, GLenum cap, bool on) {
     if (cap == GL_TEXTURE_2D) texturing = on;
@@ -169,9 +115,11 @@ void addTriangle(const Vertex& a, const Vertex& b, const Vertex& c) {
 }
 
 void drawPending() {
+    static char problem[512];
+    if (programProblem(problem, sizeof problem) > 0) fail(problem);
     if (vertexCount > 0)
         drawStretches(vertices, int(sizeof(Vertex)) * vertexCount, &stretches[0].texture,
-                      stretchCount);
+                      int(sizeof(Stretch) / sizeof(int32_t)), stretchCount);
     frameDraws += stretchCount;
     vertexCount = stretchCount = 0;
 }
@@ -196,9 +144,17 @@ void setPixelScale(float scale) {
 }
 
 bool startPipeline() {
-    static_assert(sizeof(Vertex) == 28 && sizeof(Stretch) == 44,
-                  "the layouts the browser's side reads");
-    return startWebgl(vertexShader, fragmentShader, int(sizeof(Vertex))) == 1;
+    static_assert(sizeof(Stretch) % sizeof(int32_t) == 0, "a stretch is read as ints");
+    static const int fields[] = {
+        offsetof(Stretch, texture),     offsetof(Stretch, blend),
+        offsetof(Stretch, blendSource), offsetof(Stretch, blendDestination),
+        offsetof(Stretch, depthTest),   offsetof(Stretch, viewport),
+        offsetof(Stretch, first),       offsetof(Stretch, count)};
+    static int ints[sizeof fields / sizeof fields[0]];
+    for (size_t i = 0; i < sizeof fields / sizeof fields[0]; ++i) ints[i] = fields[i] / 4;
+    return startWebgl(vertexShader, fragmentShader, int(sizeof(Vertex)), offsetof(Vertex, clip),
+                      offsetof(Vertex, texCoord), offsetof(Vertex, colour), ints,
+                      int(sizeof ints / sizeof ints[0])) == 1;
 }
 
 }  // namespace layer
@@ -236,55 +192,4 @@ void glClear(GLbitfield mask) {
     layer::drawPending();  // what came before the clear
     const GLfloat* c = layer::clearColour;
     clearBuffers(int(mask), c[0], c[1], c[2], c[3]);
-}
-
-void glBindTexture(GLenum target, GLuint name) {
-    if (target != GL_TEXTURE_2D || name >= 16)
-        layer::fail("glBindTexture: a 2-D texture below 16, not", name);
-    layer::boundName = name;
-    layer::chooseState();
-}
-
-void glTexParameteri(GLenum target, GLenum name, GLint value) {
-    layer::Texture& t = layer::textures[layer::boundName];
-    const bool plain = value == GL_NEAREST || value == GL_LINEAR;
-    const bool mipmap = value >= GL_NEAREST_MIPMAP_NEAREST && value <= GL_LINEAR_MIPMAP_LINEAR;
-    if (target != GL_TEXTURE_2D || !(plain || (mipmap && name == GL_TEXTURE_MIN_FILTER))) {
-        layer::fail("glTexParameteri", GLenum(value));
-    } else if (name == GL_TEXTURE_MIN_FILTER || name == GL_TEXTURE_MAG_FILTER) {
-        (name == GL_TEXTURE_MIN_FILTER ? t.minFilter : t.magFilter) = value;
-    } else {
-        layer::fail("glTexParameteri", name);
-    }
-    if (t.hasImage) setFilters(int(layer::boundName) + 1, t.minFilter, t.magFilter);
-    layer::chooseState();
-}
-
-void glPixelStorei(GLenum name, GLint value) {
-    if (name != GL_UNPACK_ALIGNMENT) layer::fail("glPixelStorei", name);
-    layer::unpackAlignment = value;
-}
-
-void glGetIntegerv(GLenum name, GLint* value) {
-    if (name != GL_UNPACK_ALIGNMENT) layer::fail("glGetIntegerv", name);
-    *value = layer::unpackAlignment;
-}
-
-// Internal format 3 is GL 1.0's count of components: RGB. WebGL 1 repeats only
-// pictures whose sides are powers of two; others are clamped at their edges.
-void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
-                  GLint border, GLenum format, GLenum type, const void* pixels) {
-    const bool rgb = (internalFormat == 3 || internalFormat == GL_RGB) && format == GL_RGB &&
-                     type == GL_UNSIGNED_BYTE;
-    if (target != GL_TEXTURE_2D || level != 0 || border != 0 || !rgb || width < 1 || height < 1)
-        layer::fail("glTexImage2D: only a whole RGB picture of bytes, not", format);
-    layer::drawPending();  // drawn with the picture they were given
-    layer::Texture& t = layer::textures[layer::boundName];
-    t.hasImage = true;
-    const int align = layer::unpackAlignment, rowBytes = (3 * width + align - 1) / align * align;
-    const bool repeats = (width & (width - 1)) == 0 && (height & (height - 1)) == 0;
-    uploadTexture(int(layer::boundName) + 1, width, height, align, pixels,
-                  rowBytes * (height - 1) + 3 * width, repeats ? GL_REPEAT : GL_CLAMP_TO_EDGE);
-    setFilters(int(layer::boundName) + 1, t.minFilter, t.magFilter);
-    layer::chooseState();
 }

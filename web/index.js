@@ -1,0 +1,171 @@
+// The page's script: starts the downloads, makes the game's WebGL context and
+// hands both to the game's script; shows the game's output, its end and its
+// failures; fullscreen. index.html names the build's files (data-game).
+(function() {
+  'use strict';
+  var files = document.currentScript.dataset.game;  // e.g. skorvane.1a2b3c4d5e6f
+  var game = document.getElementById('game');
+  var text = document.getElementById('text');
+  var notice = document.getElementById('notice');
+  var message = document.getElementById('message');
+  var progress = document.getElementById('progress');
+  var again = document.getElementById('again');
+  var output = document.getElementById('output');
+  var state = 'loading';  // then 'playing', and at last 'ended'
+  var lastLine = '';
+
+  // The page says why the game is over and offers, if anything, a new start.
+  function stop(text, button) {
+    state = 'ended';
+    message.textContent = text;
+    progress.hidden = true;
+    again.textContent = button || '';
+    again.hidden = !button;
+    notice.hidden = false;
+    if (button) again.focus();
+  }
+
+  // Standard output goes to the console and to the panel under the game, which
+  // keeps the last 200 lines; it takes the lines of one run of the game's code
+  // at once.
+  var shownLines = [], unshown = [];
+  function print(line) {
+    console.log(line);
+    if (line) lastLine = line;
+    if (!unshown.length) Promise.resolve().then(showPrinted);
+    unshown.push(line);
+  }
+  function showPrinted() {
+    shownLines = shownLines.concat(unshown).slice(-200);
+    unshown = [];
+    output.textContent = shownLines.join('\n') + '\n';
+    output.scrollTop = output.scrollHeight;
+  }
+
+  // The downloads, the unpacking of the data files (gzipped, a third of their
+  // size) and the compiling of the WebAssembly all start first, and go on while
+  // the browser makes the WebGL context below, which can take it a second. A
+  // host that sends the file with Content-Encoding: gzip has the browser unpack
+  // it already: only what still starts with gzip's magic bytes is unpacked.
+  var data = fetch(files + '.data.gz').then(function(response) {
+    if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
+    return response.arrayBuffer();
+  }).then(function(bytes) {
+    var head = new Uint8Array(bytes, 0, Math.min(2, bytes.byteLength));
+    if (head[0] !== 0x1f || head[1] !== 0x8b) return bytes;
+    return new Response(new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip')))
+        .arrayBuffer();
+  });
+  var code = WebAssembly.compileStreaming(fetch(files + '.wasm'));
+
+  // The game's window is the canvas: its drawing buffer has the display's own
+  // pixels, so the picture is as sharp as the screen, up to a count of pixels
+  // that a phone still draws 60 times a second. The text canvas over it
+  // matches. Returns the drawing buffer's pixels per CSS pixel; the game calls
+  // it again whenever the canvas's size or the display's density changes.
+  var maxPixels = 1.5e6;
+  function fitCanvas() {
+    var width = game.clientWidth, height = game.clientHeight;
+    var scale = Math.min(devicePixelRatio, Math.max(Math.sqrt(maxPixels / Math.max(width * height, 1)), 1));
+    [game, text].forEach(function(canvas) {
+      var w = Math.round(width * scale), h = Math.round(height * scale);
+      if (canvas.width !== w || canvas.height !== h) canvas.width = w, canvas.height = h;  // a new buffer
+    });
+    return scale;
+  }
+  fitCanvas();
+  if (!game.getContext('webgl', {alpha: false, depth: true, stencil: false, antialias: false})) {
+    stop('The game cannot start: this browser gives it no WebGL to draw with.');
+    return;
+  }
+
+  window.Module = {
+    canvas: game,
+    textCanvas: text,
+    fitCanvas: fitCanvas,
+    print: print,
+    printErr: function(line) { console.warn(line); },
+    instantiateWasm: function(imports, receive) {
+      code.then(function(module) {
+        return WebAssembly.instantiate(module, imports).then(function(instance) {
+          receive(instance, module);
+        });
+      }).catch(function(error) { stop('The game cannot start: ' + error.message, 'Try again'); });
+      return {};
+    },
+    postRun: function() {
+      if (state !== 'loading') return;
+      state = 'playing';
+      notice.hidden = true;
+      game.focus();
+    },
+    // A page cannot close itself: 'q' (status 0) ends the game on the page.
+    onExit: function(status) {
+      if (status === 0) {
+        stop('The game has ended.', 'Play again');
+      } else {
+        stop('The game could not start: ' + lastLine + ' (exit status ' + status + ')', 'Try again');
+      }
+    },
+    onAbort: function(what) { stop('The game stopped: ' + what, 'Start again'); },
+  };
+
+  // exit() ends the game by unwinding the stack with an ExitStatus: no error.
+  window.addEventListener('error', function(event) {
+    if (event.error && event.error.name === 'ExitStatus') {
+      event.preventDefault();
+    } else if (state !== 'ended') {
+      stop('The game stopped: ' + event.message, 'Start again');
+    }
+  });
+  game.addEventListener('contextmenu', function(event) { event.preventDefault(); });
+  game.addEventListener('mousedown', function() { game.focus(); });
+  again.addEventListener('click', function() { location.reload(); });
+
+  // A lost context (a GPU reset, or a phone taking the GPU from a background
+  // tab) pauses the game until the browser gives it back; if that does not
+  // come while the page is seen, the page says so.
+  var waitForRestore = 5000, lost = null;
+  function lostForGood() {
+    if (document.hidden) lost = setTimeout(lostForGood, waitForRestore);
+    else if (state === 'playing') stop('The browser took the game\'s graphics away and did not give them back.', 'Start again');
+  }
+  game.addEventListener('webglcontextlost', function() { lost = setTimeout(lostForGood, waitForRestore); });
+  game.addEventListener('webglcontextrestored', function() { clearTimeout(lost); });
+
+  // Fullscreen, where the browser has it: a button, or 'f' (not repeated
+  // while held).
+  var fullscreens = document.querySelectorAll('.fullscreen');
+  function toggleFullscreen() {
+    if (document.fullscreenElement) document.exitFullscreen();
+    else document.getElementById('screen').requestFullscreen().catch(function() {});
+    game.focus();  // keys go on to the game, not to the button
+  }
+  fullscreens.forEach(function(button) {
+    button.hidden = !document.fullscreenEnabled;
+    button.addEventListener('click', toggleFullscreen);
+  });
+  window.addEventListener('keydown', function(event) {
+    if ((event.key === 'f' || event.key === 'F') && !event.repeat && !event.ctrlKey && !event.altKey &&
+        !event.metaKey && document.fullscreenEnabled && state === 'playing') toggleFullscreen();
+  });
+
+  // The game's script starts once it can have its data files.
+  data.then(function(packed) {
+    Module.getPreloadedPackage = function() { return packed; };
+    var script = document.createElement('script');
+    script.src = files + '.js';
+    script.onerror = function() { stop('The game cannot start: ' + files + '.js did not load.', 'Try again'); };
+    document.body.appendChild(script);
+  }, function(error) {
+    stop('The game cannot start: its data did not load (' + error.message + ').', 'Try again');
+  });
+
+  // Once the game's files have come, a service worker keeps them for playing
+  // offline; the game runs the same without one.
+  if ('serviceWorker' in navigator) {
+    Promise.all([data, code]).then(function() {
+      return navigator.serviceWorker.register('sw.js');
+    }).catch(function() {});
+  }
+})();
