@@ -23,7 +23,11 @@ const checks = {
   // The start-up lines and the help text as the desktop prints them: FILES[0]
   // holds the desktop game's output after the same start and the same 'h'.
   async startup() {
-    const {browser, page} = await openGame(folder, messages);
+    // Caches of another site on the origin, and of an old build of ours.
+    const {page, server} = await openGame(folder, messages, {prepare: async (page, address) => {
+      await page.goto(`${address}LICENSE.txt`);
+      await page.evaluate(() => Promise.all(['another-site', 'skorvane-old'].map(name => caches.open(name))));
+    }});
     await page.keyboard.press('h');
     await page.waitForFunction(() => document.getElementById('output').textContent
                                          .endsWith("'h':  Help\n\n"));
@@ -31,14 +35,18 @@ const checks = {
     for (let i = 0; i < 20; ++i) await page.keyboard.press('h');  // the panel keeps 200 lines
     await page.waitForFunction(() => document.getElementById('output').textContent.split('\n').length === 201);
 
-    // Once loaded, it starts again offline from what its service worker kept;
-    // the page's offline mode leaves the worker's own fetches online.
+    // The service worker keeps this build's files together, under this build's
+    // name, beside the other site's cache; then, with the server hanging, the
+    // game starts again from them.
     await page.waitForFunction(() => navigator.serviceWorker.controller, {polling: 100});
-    const worker = await (await browser.waitForTarget(t => t.type() === 'service_worker')).createCDPSession();
-    await worker.send('Network.enable');
-    await worker.send('Network.emulateNetworkConditions',
-                      {offline: true, latency: 0, downloadThroughput: -1, uploadThroughput: -1});
-    await page.setOfflineMode(true);
+    const [caches, kept, game] = await page.evaluate(async () => {
+      const names = (await caches.keys()).sort(), ours = await caches.open(names[names.length - 1]);
+      const files = (await ours.keys()).map(request => request.url.replace(/.*\//, ''));
+      return [names, files, document.querySelector('[data-game]').dataset.game];
+    });
+    assert.deepStrictEqual(caches, ['another-site', `skorvane-${game.split('.')[1]}`]);
+    assert(['.js', '.wasm', '.data.gz'].every(end => kept.includes(game + end)), kept.join());
+    server.kill('SIGSTOP');
     await page.reload();
     await page.waitForFunction(() => document.getElementById('notice').hidden, {timeout: 60000});
   },
@@ -61,6 +69,14 @@ const checks = {
     fs.writeFileSync(browser, shown.png);
     assert(shown.count(lit, 0, 0, 160, 40) > 20 && shown.count(lit, 340, 0, 499, 40) > 60,
            'the score at the top left, the level at the top right');
+    // The context lost and given back: the layer makes its program, buffer and
+    // pictures again, and the same picture returns.
+    await page.evaluate(() => {
+      const context = document.getElementById('game').getContext('webgl').getExtension('WEBGL_lose_context');
+      context.loseContext();
+      setTimeout(() => context.restoreContext(), 100);
+    });
+    await frameUntil(page, f => f.rgb.equals(shown.rgb), 'the same scene once the context was given back');
     execFileSync('convert', [desktop, browser, '-bordercolor', '#444', '-border', '3', '+append',
                              sideBySide]);
     const differing = compare(...[desktop, browser].map(withoutText));
@@ -71,10 +87,28 @@ const checks = {
   // Real clicks and keys: pause, a rocket and its light, hyperspeed, a hidden
   // page, a page opened hidden, fullscreen, quitting.
   async input() {
-    const {browser, page, at, address} = await openGame(folder, messages);
+    const {browser, page, at, address} = await openGame(folder, messages, {prepare: page =>
+        page.evaluateOnNewDocument(() => {  // frames drawn, counted by their clears
+          const clear = WebGLRenderingContext.prototype.clear;
+          window.drawn = 0;
+          WebGLRenderingContext.prototype.clear = function() { ++window.drawn; return clear.apply(this, arguments); };
+        })});
+    const drawn = () => page.evaluate(() => window.drawn);
+    const idle = async milliseconds => {
+      const before = await drawn();
+      await new Promise(resume => setTimeout(resume, milliseconds));
+      return before === await drawn();
+    };
     await page.mouse.move(...at(250, 250));
     const playing = await frameUntil(page, f => rocketsBar(f) >= 74, 'three rockets');
     assert(lit(playing.at(250, 244)), 'the crosshair while playing');
+    // Lost while playing, the game pauses; given back, it plays on.
+    await page.evaluate(() => (window.context = document.getElementById('game').getContext('webgl')
+                                   .getExtension('WEBGL_lose_context')).loseContext());
+    await frames(page, 5);  // the tick pending at the loss runs
+    assert(await idle(1000), 'paused while the context is lost');
+    await page.evaluate(() => window.context.restoreContext());
+    await frameUntil(page, f => !f.rgb.equals(playing.rgb) && rocketsBar(f) >= 74, 'the game moving again');
 
     await page.keyboard.press('p');
     await frames(page, 3);
@@ -82,6 +116,10 @@ const checks = {
     await frames(page, 10);  // a running game would have ticked meanwhile
     assert(paused.rgb.equals((await frame(page)).rgb), 'frozen while paused');
     assert(!lit(paused.at(250, 244)), 'no crosshair while paused');
+    assert(await idle(2000), 'no frame drawn while paused');  // until input asks for one
+    const before = await drawn();
+    await page.keyboard.press('x');
+    await page.waitForFunction(n => window.drawn > n, {}, before);
     // Fired while paused, the rocket waits at the craft and lights it orange.
     await page.mouse.click(...at(250, 250), {button: 'right'});
     const orange = ([r, , b]) => r > b + 30;
@@ -123,10 +161,25 @@ const checks = {
   // and a drag steers; turned, a still asteroid keeps its width to height.
   // FILES[0], if given, names the screenshots of the page, upright and turned.
   async phone() {
-    const {page, at} = await openGame(folder, messages, {viewport: phone});
+    const {page, at} = await openGame(folder, messages, {viewport: phone, prepare: page =>
+        page.evaluateOnNewDocument(() => {  // the page's media queries of resolution
+          const match = window.matchMedia;
+          window.queries = [];
+          window.matchMedia = q => {
+            const query = match.call(window, q);
+            if (/resolution/.test(q)) window.queries.push(query);
+            return query;
+          };
+        })});
     const [width, height] = [phone.width, phone.width];  // the game's, in CSS pixels
     assert.deepStrictEqual(await page.evaluate(() => ['clientWidth', 'clientHeight', 'width', 'height']
         .map(k => document.getElementById('game')[k])), [width, height, 3 * width, 3 * height]);
+    // Moved to a screen of another density: headless chromium changes it but
+    // tells no media query, so the test does, as a browser would.
+    await page.setViewport({...phone, deviceScaleFactor: 2});
+    await page.evaluate(() => window.queries.forEach(query => query.dispatchEvent(new Event('change'))));
+    await page.waitForFunction(w => document.getElementById('game').width === w, {polling: 100}, 2 * width);
+    await page.setViewport(phone);
     const turn = async viewport => {
       await page.setViewport(viewport);
       await page.waitForFunction(w => document.getElementById('game').clientWidth === w, {polling: 100},
@@ -142,6 +195,11 @@ const checks = {
     }
     // The scene for what follows refuses to show while a tick of a running game is pending.
     const showLone = () => page.waitForFunction(() => Module._showLoneAsteroidForTest() === 1, {polling: 100});
+    const reachable = () => page.evaluate(() => [...document.querySelectorAll('.fullscreen')].some(button => {
+      const box = button.getBoundingClientRect();
+      return box.width > 0 && box.top >= 0 && box.bottom <= innerHeight;
+    }));
+    assert(await reachable(), 'the fullscreen button within the upright phone\'s window');
     await page.tap('#pause');
     await showLone();
     const lone = await frameUntil(page, f => litBox(f)[0] > 100, 'the lone asteroid');
@@ -162,6 +220,7 @@ const checks = {
     await frameUntil(page, f => rocketsBar(f) > 0 && rocketsBar(f) < 0.8 * rocketsBar(lone), 'a shorter rockets bar');
 
     await turn({...phone, width: 844, height: 390});
+    assert(await reachable(), 'the fullscreen button within the turned phone\'s window');
     await showLone();
     const [upWide, upHigh] = litBox(lone);
     const [wide, high] = litBox(await frameUntil(page, f => litBox(f)[0] > 100, 'the lone asteroid turned'));
@@ -170,7 +229,8 @@ const checks = {
   },
 
   // A start that fails says why on the page: with no WebGL, and with a picture
-  // of 8 bits a pixel (fire.bmp's header changed on its way to the page).
+  // of 8 bits a pixel (fire.bmp's header changed on its way to the page); and
+  // so does a game whose context is lost for good.
   async failed() {
     const notice = () => !document.getElementById('notice').hidden &&
                          document.getElementById('message').textContent;
@@ -187,6 +247,12 @@ const checks = {
     }});
     assert.strictEqual(await broken.page.evaluate(notice), 'The game could not start: ' +
                        'Bpp from fire.bmp is not 24: 8 (exit status 1)');
+    const lost = await openGame(folder, messages);  // a context lost and never given back
+    await lost.page.evaluate(() => document.getElementById('game').getContext('webgl')
+                                       .getExtension('WEBGL_lose_context').loseContext());
+    await lost.page.waitForFunction(() => !document.getElementById('notice').hidden, {polling: 100});
+    assert.strictEqual(await lost.page.evaluate(notice),
+                       'The browser took the game\'s graphics away and did not give them back.');
   },
 
   // Half a minute of random keys, moves and clicks from a seeded generator

@@ -6,22 +6,23 @@
 const {execFileSync, spawn} = require('child_process');
 const puppeteer = require('puppeteer-core');
 
-// What this process started, stopped when it ends.
+// What this process started, stopped when it ends (even a stopped server).
 const started = [];
-process.on('exit', () => started.forEach(child => child.kill()));
+process.on('exit', () => started.forEach(child => child.kill('SIGKILL')));
 
 // Serves the folder on a free port; resolves with the address once listening.
+// Its `process` can be stopped, which leaves the network hanging.
 function serve(folder) {
   const server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1',
                                    '--directory', folder], {stdio: ['ignore', 'pipe', 'ignore']});
   started.push(server);
-  return new Promise((resolve, reject) => {
+  return Object.assign(new Promise((resolve, reject) => {
     server.stdout.on('data', text => {
       const port = /port (\d+)/.exec(String(text));
       if (port) resolve(`http://127.0.0.1:${port[1]}/`);
     });
     server.on('exit', () => reject(new Error('the file server stopped')));
-  });
+  }), {process: server});
 }
 
 // WebGL in software; no calls home, which this machine's closed network refuses.
@@ -31,13 +32,13 @@ const chromiumFlags = ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsa
 
 // Opens the game; `messages` gathers the console's lines and the page's errors
 // as [type, text]. `flags` go to chromium, `viewport` to the page (by default a
-// desktop's, where the game is 500 x 500), and `prepare(page)` runs before the
+// desktop's, where the game is 500 x 500), and `prepare(page, address)` runs before the
 // page loads. Resolves once `ready` holds in the page (by default, once the game
 // runs), with the canvas's page position.
 const running = () => document.getElementById('notice').hidden;
 async function openGame(folder, messages, {flags = [], prepare = () => {}, ready = running,
                                            viewport = {width: 500, height: 1000}} = {}) {
-  const address = await serve(`${folder}/page`);
+  const server = serve(`${folder}/page`), address = await server;
   const browser = await puppeteer.launch({executablePath: '/usr/bin/chromium', headless: true,
                                           args: chromiumFlags.concat(flags)});
   started.push(browser.process());
@@ -45,11 +46,11 @@ async function openGame(folder, messages, {flags = [], prepare = () => {}, ready
   await page.setViewport(viewport);
   page.on('console', m => messages.push([m.type(), m.text()]));
   page.on('pageerror', e => messages.push(['pageerror', e.message]));
-  await prepare(page);
+  await prepare(page, address);
   await page.goto(address);
   await page.waitForFunction(ready, {timeout: 60000});
   const box = await (await page.$('#game')).boundingBox();
-  return {browser, page, address, at: (x, y) => [box.x + x, box.y + y]};
+  return {browser, page, address, server: server.process, at: (x, y) => [box.x + x, box.y + y]};
 }
 
 // The game as shown, both canvases, in the display's pixels: RGB bytes, rows
