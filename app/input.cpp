@@ -10,6 +10,7 @@
 #include "game/weapons.h"
 #include "game/world.h"
 #include "render/projection.h"
+#include "sound/sound.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ void togglePause() {
         world.playState = Playing;  // in GameOver the finished game runs on
         startTickChain();
     }
+    holdSound(world.playState == Paused);
 }
 
 void toggleHyperspeed() {

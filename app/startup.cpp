@@ -2,6 +2,7 @@
 #include "app/startup.h"
 
 #include <cstdint>
+#include <cstring>
 #include <ctime>
 
 #include <GL/glut.h>
@@ -15,6 +16,7 @@
 #include "game/tick.h"
 #include "game/world.h"
 #include "render/frame.h"
+#include "sound/sound.h"
 
 namespace {
 
@@ -22,6 +24,22 @@ constexpr unsigned int tickPeriodMs = 41;
 
 // Ticks armed with Playing that have not fired yet: 0 or 1 while one chain runs.
 int pendingPlayingTicks = 0;
+
+bool muted = false;
+
+// --mute plays silent and opens no device; GLUT never sees it.
+void takeMuteOption(int& argc, char** argv) {
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--mute") == 0) {
+            muted = true;
+        } else {
+            argv[kept++] = argv[i];
+        }
+    }
+    argc = kept;
+    argv[argc] = nullptr;
+}
 
 void switchOffRocketLight(int slot) {
     glDisable(static_cast<GLenum>(GL_LIGHT1 + slot));
@@ -41,6 +59,7 @@ void setLightColours(GLenum light, const GLfloat* ambient, const GLfloat* diffus
 }  // namespace
 
 void startGame(int& argc, char** argv) {
+    takeMuteOption(argc, argv);
     glutInit(&argc, argv);
     createGameWindow();
     registerCallbacks();
@@ -68,9 +87,11 @@ void registerCallbacks() {
 }
 
 void initGame() {
-    // The core reaches GL and GLUT only through these two hooks.
+    // The core reaches GL, GLUT and OpenAL only through these hooks.
     platformHooks.disableRocketLight = switchOffRocketLight;
     platformHooks.requestRedisplay = requestRedisplay;
+    platformHooks.soundAt = playSound;
+    startSound(muted);
     seedRandom(static_cast<uint32_t>(std::time(nullptr)));
     loadMesh("cessna500.m");
     loadTexture("asteroid.bmp", AsteroidTexture);
@@ -122,5 +143,6 @@ void onTimer(int value) {
     if (value != Playing) return;  // this chain ends here
     if (pendingPlayingTicks > 0) --pendingPlayingTicks;
     updateWorld();
+    followWorld();
     armTick(world.playState);
 }

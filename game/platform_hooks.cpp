@@ -5,7 +5,8 @@ namespace {
 
 void ignoreRocketLight(int) {}
 void ignoreRedisplay() {}
+void ignoreSound(GameSound, float, float, float) {}
 
 }  // namespace
 
-PlatformHooks platformHooks = {ignoreRocketLight, ignoreRedisplay};
+PlatformHooks platformHooks = {ignoreRocketLight, ignoreRedisplay, ignoreSound};

@@ -33,6 +33,7 @@ void scoreAsteroid(const Asteroid& a) {
 void explode(Asteroid& a, float fireballFactor, int32_t minSpin) {
     a.alive = 0;
     a.fireballRadius = a.radius * fireballFactor;
+    platformHooks.soundAt(AsteroidBurst, a.x, a.y, a.z);
     for (Particle& p : a.debris) {
         p.life = 1.0f;
         p.fade = static_cast<float>(randomMod(10) + 1) * 0.004f;
@@ -81,6 +82,7 @@ void checkReachedPlayer(Asteroid& a) {
     if (world.lives <= 0.0f) {
         world.playState = GameOver;  // the rest of the tick still runs
     }
+    platformHooks.soundAt(world.lives <= 0.0f ? GameEnded : LifeLost, a.x, a.y, a.z);
     a.alive = 0;
     world.craftRoll += (randomUnit() - 0.5f) * 40.0f;
     world.craftPitch += (randomUnit() - 0.5f) * 20.0f;
@@ -124,6 +126,7 @@ void moveBullet(int j) {
             a.health -= 0.5f;
             world.impactFlashes[j] = ImpactFlash{b.x, b.y, b.z + a.radius, 0.5f, 1};
             b.alive = 0;
+            platformHooks.soundAt(AsteroidHit, b.x, b.y, b.z);
             if (a.health <= 0.0f) {
                 scoreAsteroid(a);
                 explode(a, 1.5f, 0);

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "game/platform_hooks.h"
 #include "game/random.h"
 #include "game/world.h"
 
@@ -72,6 +73,7 @@ void fireBullet() {
     b.z = 49.0f;
     b.speed = 1.0f;
     b.alive = 1;
+    platformHooks.soundAt(BulletFired, b.x, b.y, b.z);
 }
 
 // The free slot, not rocketsLeft, decides whether a rocket leaves.
@@ -88,6 +90,7 @@ void fireRocket() {
     r.speed = 0.3f;
     r.alive = 1;
     primeTrail(r);
+    platformHooks.soundAt(RocketLaunched, r.x, r.y, r.z);
 }
 
 void checkLevelUp() {
@@ -98,6 +101,7 @@ void checkLevelUp() {
     if (world.score > step.scoreAbove) {
         world.asteroidSpeedFactor = world.asteroidSpeedFactor * 3.0f;
         world.level += 1;
+        platformHooks.soundAt(LevelGained, world.aimX, world.aimY, 50.0f);
         // stdio, not a stream, so the line keeps its place among other output
         std::fputs(step.line, stdout);
     }

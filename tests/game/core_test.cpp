@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "game/platform_hooks.h"
@@ -19,6 +20,11 @@ void recordLightOff(int slot) {
     lightsOff.push_back(slot);
 }
 void ignoreRedisplay() {}
+using Heard = std::tuple<GameSound, float, float, float>;
+std::vector<Heard> heard;  // in call order
+void recordSound(GameSound sound, float x, float y, float z) {
+    heard.emplace_back(sound, x, y, z);
+}
 
 class Core : public testing::Test {
 protected:
@@ -32,8 +38,8 @@ protected:
         holdPointer(250, 250);
         for (Asteroid& a : world.asteroids) a.z = -1000, a.fireballRadius = 1e6f;
         seedRandom(20260101u);
-        lightsOff.clear();
-        platformHooks = {recordLightOff, ignoreRedisplay};
+        lightsOff.clear(), heard.clear();
+        platformHooks = {recordLightOff, ignoreRedisplay, recordSound};
     }
     // A live asteroid that holds still (the speed factor is 0 here).
     static Asteroid& place(int slot, float x, float y, float z, float radius) {
@@ -187,6 +193,24 @@ TEST_F(Core, TheScoreRaisesTheLevelOneStepAtATimeWithItsLine) {
                   up ? "Upgrade to Level " + std::to_string(after) + "\n" : "");
         EXPECT_TRUE(world.level == after && world.asteroidSpeedFactor == (up ? 3 : 1)) << score;
     }
+}
+
+TEST_F(Core, EachEventIsHeardWhereItHappens) {
+    world.aimX = 3, world.aimY = 4, world.score = 95, world.lives = 2;
+    fireBullet();
+    fireRocket();
+    place(0, 0, 0, 30, 1);
+    place(1, -5, 0, 20, 0.5f);
+    place(2, 3, 4, 48, 2), place(3, 3, 4, 48, 2);  // both reach the player: the last life
+    aimBullet(1, 0, 0, 30), aimBullet(2, -5, 0, 20);
+    testing::internal::CaptureStdout();
+    updateWorld();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(heard, (std::vector<Heard>{
+                         {BulletFired, 3, 4, 49}, {RocketLaunched, 3, 4, 49},
+                         {LevelGained, 3, 4, 50}, {LifeLost, 3, 4, 48}, {AsteroidBurst, 3, 4, 48},
+                         {GameEnded, 3, 4, 48}, {AsteroidBurst, 3, 4, 48}, {AsteroidHit, 0, 0, 30},
+                         {AsteroidHit, -5, 0, 20}, {AsteroidBurst, -5, 0, 20}}));
 }
 
 }  // namespace

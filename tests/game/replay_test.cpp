@@ -49,7 +49,7 @@ TEST(Replay, ASeededNewGameRedrawsAZeroDivisorAndIsAlwaysTheSame) {
 TEST(Replay, AScriptedGameReplaysToTheSameWorldWithoutAllocating) {
     world = World{};
     world.windowWidth = world.windowHeight = 500;
-    platformHooks = {[](int) {}, [] {}};
+    platformHooks = {[](int) {}, [] {}, [](GameSound, float, float, float) {}};
     seedRandom(20261207u);
     newGame();
     world.lives = 1;         // so that the replay passes a game over and a restart
