@@ -25,6 +25,15 @@ unsigned startedAt[sourceCount];  // when each one-shot last started, to find th
 unsigned starts = 0;
 bool waiting[sourceCount];  // set up while held, or paused by the hold: starts on release
 bool looping[rocketSlots];
+ALCdevice* device = nullptr;
+ALCcontext* context = nullptr;
+
+// Closed at exit, or OpenAL Soft complains of a device left open.
+void closeDevice() {
+    alcMakeContextCurrent(nullptr);
+    if (context != nullptr) alcDestroyContext(context);
+    alcCloseDevice(device);
+}
 
 bool busy(int i) {
     ALint state;
@@ -58,12 +67,13 @@ void startSound(bool muted) {
     if (muted) return;
     // PulseAudio names the stream after this, in the mixer's list of applications.
     setenv("PULSE_PROP_application.name", "Skorvane", 0);
-    ALCdevice* device = alcOpenDevice(nullptr);
+    device = alcOpenDevice(nullptr);
     if (device == nullptr) {
         std::fputs("skorvane: no sound: no audio device could be opened\n", stderr);
         return;
     }
-    ALCcontext* context = alcCreateContext(device, nullptr);
+    std::atexit(closeDevice);
+    context = alcCreateContext(device, nullptr);
     if (context == nullptr || !alcMakeContextCurrent(context)) {
         std::fputs("skorvane: no sound: the audio device gave no context\n", stderr);
         return;

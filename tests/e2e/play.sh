@@ -5,6 +5,11 @@
 # game's output, the files left and the exit status. The commands may use:
 #   moves         waits until the picture changes by itself
 #   rockets_bar N waits until the green rockets bar is N pixels long, give or take one
+#   recorded      the seconds of sound OpenAL Soft's wave writer has written to game.wav
+#                 (stereo 32-bit float at 44.1 kHz, in real time: the game's clock)
+#   hear_until S  waits until S seconds are recorded
+#   loudness S L [C]  the RMS amplitude of L seconds from S on, of both channels or C (1 left)
+#   louder A B    true when the amplitude A is more than twice B
 # Each waits at most SKORVANE_DEADLINE seconds (60 unless set; the game gets
 # twice that); a failed command is named in a line "play.sh: failed: COMMAND".
 game=$1 prepare=$2
@@ -14,7 +19,7 @@ work=$(mktemp -d) && out=$(mktemp) || exit 1
 trap 'rm -rf "$work" "$out"' EXIT
 cd "$work" && sh -c "$prepare" || exit 1
 # shellcheck disable=SC2086  # the wrapper (valgrind and its options) is split on purpose
-timeout $((2 * deadline)) $SKORVANE_UNDER "$game" > "$out" &
+timeout $((2 * deadline)) $SKORVANE_UNDER "$game" $SKORVANE_ARGS > "$out" &
 game_pid=$!
 
 picture() { import -window "$window" -depth 8 rgb:- | cksum; }
@@ -25,7 +30,11 @@ moves() {
   timeout "$deadline" bash -c "until [ \"\$(picture)\" != '$first' ]; do :; done"
 }
 rockets_bar() { timeout "$deadline" bash -c "until [ \$((\$(bar) - $1)) -ge -1 ] && [ \$((\$(bar) - $1)) -le 1 ]; do :; done"; }
-export -f picture bar
+recorded() { stat -c %s game.wav | awk '{print ($1 - 68) / 352800}'; }
+hear_until() { timeout "$deadline" bash -c "until awk -v s=\$(recorded) 'BEGIN {exit !(s >= $1)}'; do :; done"; }
+loudness() { sox -V1 game.wav -n trim "$1" "$2" ${3:+remix "$3"} stat 2>&1 | awk '/^RMS +amp/ {print $3}'; }
+louder() { awk -v a="$1" -v b="$2" 'BEGIN {exit !(a > 2 * b)}'; }
+export -f picture bar recorded
 
 if [ $# -gt 0 ]; then
   window=$(timeout $((2 * deadline)) xdotool search --sync --onlyvisible --name '^Skorvane$' | head -n 1)
