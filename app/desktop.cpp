@@ -11,11 +11,14 @@
 namespace {
 
 const char usage[] =
-    "Usage: skorvane [--help | --version | GLUT options such as -display DISPLAY]\n"
+    "Usage: skorvane [--help | --version | --mute | GLUT options such as -display DISPLAY]\n"
     "\n"
     "Skorvane is a 3-D arcade shooter: steer through a streaming starfield and\n"
     "shoot the tumbling asteroids with bullets and rockets, through five levels\n"
     "with five lives.\n"
+    "\n"
+    "Options:\n"
+    "  --mute  play silent, with no sound device opened\n"
     "\n"
     "Controls:\n"
     "  move the pointer  steer the aim point; rest it near an edge to keep turning\n"
