@@ -1,6 +1,8 @@
 // The browser's own parts: a page has no command line; a page the player does
 // not see pauses, as 'p' pauses it, since browsers slow its timers; a lost
-// WebGL context pauses it until the browser gives it back; and touch.
+// WebGL context pauses it until the browser gives it back; touch; and the
+// page's mute button. Emscripten's OpenAL starts its audio on the first click,
+// key or touch itself, as browsers require.
 #include <GL/glut.h>
 #include <emscripten.h>
 #include <emscripten/html5.h>
@@ -10,6 +12,7 @@
 #include "app/input.h"
 #include "app/platform.h"
 #include "game/world.h"
+#include "sound/sound.h"
 
 namespace {
 
@@ -105,6 +108,11 @@ EM_BOOL onButton(int, const EmscriptenTouchEvent*, void* key) {
 }
 
 }  // namespace
+
+// The page's mute button and its 'm' call this; the page keeps the choice.
+extern "C" EMSCRIPTEN_KEEPALIVE void skorvane_mute(int muted) {
+    setSoundGain(muted ? 0.0f : 1.0f);
+}
 
 bool answeredInfoOption(int, char**) {
     return false;

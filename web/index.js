@@ -1,6 +1,6 @@
 // The page's script: starts the downloads, makes the game's WebGL context and
 // hands both to the game's script; shows the game's output, its end and its
-// failures; fullscreen. index.html names the build's files (data-game).
+// failures; fullscreen; mute. index.html names the build's files (data-game).
 (function() {
   'use strict';
   var files = document.currentScript.dataset.game;  // e.g. skorvane.1a2b3c4d5e6f
@@ -149,6 +149,30 @@
     if ((event.key === 'f' || event.key === 'F') && !event.repeat && !event.ctrlKey && !event.altKey &&
         !event.metaKey && document.fullscreenEnabled && state === 'playing') toggleFullscreen();
   });
+
+  // Sound off or on: the Mute button, or 'm' (not repeated while held). The
+  // choice is kept for the next visit and given to the game once it runs.
+  var mute = document.getElementById('mute');
+  var muted = localStorage.getItem('skorvane.muted') === '1';
+  function applyMute() {
+    mute.setAttribute('aria-pressed', String(muted));
+    mute.textContent = muted ? 'Unmute (m)' : 'Mute (m)';
+    if (state === 'playing') Module._skorvane_mute(muted ? 1 : 0);
+  }
+  function toggleMute() {
+    muted = !muted;
+    localStorage.setItem('skorvane.muted', muted ? '1' : '0');
+    applyMute();
+    game.focus();  // keys go on to the game, not to the button
+  }
+  mute.addEventListener('click', toggleMute);
+  window.addEventListener('keydown', function(event) {
+    if ((event.key === 'm' || event.key === 'M') && !event.repeat && !event.ctrlKey && !event.altKey &&
+        !event.metaKey) toggleMute();
+  });
+  var started = Module.postRun;
+  Module.postRun = function() { started(); applyMute(); };
+  applyMute();
 
   // The game's script starts once it can have its data files.
   data.then(function(packed) {

@@ -156,6 +156,38 @@ const checks = {
         document.getElementById('message').textContent === 'The game has ended.');
   },
 
+  // What reaches the speakers, through an analyser the test puts beside each
+  // context's output: nothing before the first gesture, a bullet after a click,
+  // nothing once muted, nor after a reload, which keeps the choice.
+  async sound() {
+    const listen = () => {
+      const connect = AudioNode.prototype.connect, analysers = [];
+      AudioNode.prototype.connect = function(target, ...rest) {
+        if (target instanceof AudioDestinationNode) analysers.push(connect.call(this, this.context.createAnalyser()));
+        return connect.call(this, target, ...rest);
+      };
+      window.loudest = () => Math.max(0, ...analysers.map(a => {
+        const samples = new Float32Array(a.fftSize);
+        a.getFloatTimeDomainData(samples);
+        return Math.max(...samples.map(Math.abs));
+      }));
+    };
+    const {page, at} = await openGame(folder, messages, {prepare: page => page.evaluateOnNewDocument(listen)});
+    await frames(page, 30);
+    assert.strictEqual(await page.evaluate(() => loudest()), 0, 'nothing before the first gesture');
+    await page.mouse.click(...at(250, 250));
+    await page.waitForFunction(() => loudest() > 0.01, {polling: 'raf', timeout: 10000});
+    await page.click('#mute');
+    for (const reload of [false, true]) {
+      if (reload) await page.reload(), await page.waitForFunction(() => document.getElementById('notice').hidden);
+      for (let shot = 0; shot < 10; ++shot) {
+        await page.mouse.click(...at(250, 250));
+        await frames(page, 3);
+        assert.strictEqual(await page.evaluate(() => loudest()), 0, `muted, shot ${shot}, reloaded ${reload}`);
+      }
+    }
+  },
+
   // A phone held upright, with touch: the game fills the width at the display's
   // density; the buttons pause, resume and fire a rocket; a tap fires a bullet
   // and a drag steers; turned, a still asteroid keeps its width to height.
