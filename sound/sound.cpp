@@ -65,8 +65,9 @@ int freeSource() {
 
 void startSound(bool muted) {
     if (muted) return;
-    // PulseAudio names the stream after this, in the mixer's list of applications.
-    setenv("PULSE_PROP_application.name", "Skorvane", 0);
+    // The mixer's name for the game. OpenAL Soft names its PulseAudio client after
+    // the binary, which only libpulse's OVERRIDE form replaces; a player's own wins.
+    setenv("PULSE_PROP_OVERRIDE_application.name", "Skorvane", 0);
     device = alcOpenDevice(nullptr);
     if (device == nullptr) {
         std::fputs("skorvane: no sound: no audio device could be opened\n", stderr);
