@@ -71,7 +71,7 @@ test-asan: deps-test $(ASAN_BUILD)/CMakeCache.txt
 
 # Every C++ file of ours against .clang-format; lists what differs, changes nothing.
 format-check: deps-test
-	find app assets game render tests bench fuzz tools web -name '*.cpp' -o -name '*.h' | \
+	find app assets game render sound tests bench fuzz tools web -name '*.cpp' -o -name '*.h' | \
 	  xargs clang-format --dry-run --Werror
 
 $(BENCH_BUILD)/CMakeCache.txt: | deps-bench

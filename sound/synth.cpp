@@ -103,8 +103,8 @@ constexpr Recipe recipe(const Tone (&tones)[n], float peak) {
 }  // namespace
 
 const Recipe recipes[gameSoundCount] = {
-    recipe(bullet, 0.4f),   recipe(rocketLaunch, 0.6f), recipe(hit, 0.5f),
-    recipe(burst, 0.9f),    recipe(lifeLost, 0.7f),     recipe(levelGained, 0.5f),
+    recipe(bullet, 0.4f),    recipe(rocketLaunch, 0.6f),  recipe(hit, 0.5f),
+    recipe(burst, 0.9f),     recipe(lifeLost, 0.7f),      recipe(levelGained, 0.5f),
     recipe(gameEnded, 0.7f), recipe(rocketFlight, 0.35f),
 };
 

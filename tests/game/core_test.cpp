@@ -206,11 +206,12 @@ TEST_F(Core, EachEventIsHeardWhereItHappens) {
     testing::internal::CaptureStdout();
     updateWorld();
     testing::internal::GetCapturedStdout();
-    EXPECT_EQ(heard, (std::vector<Heard>{
-                         {BulletFired, 3, 4, 49}, {RocketLaunched, 3, 4, 49},
-                         {LevelGained, 3, 4, 50}, {LifeLost, 3, 4, 48}, {AsteroidBurst, 3, 4, 48},
-                         {GameEnded, 3, 4, 48}, {AsteroidBurst, 3, 4, 48}, {AsteroidHit, 0, 0, 30},
-                         {AsteroidHit, -5, 0, 20}, {AsteroidBurst, -5, 0, 20}}));
+    const std::vector<Heard> expected = {{BulletFired, 3, 4, 49},   {RocketLaunched, 3, 4, 49},
+                                         {LevelGained, 3, 4, 50},   {LifeLost, 3, 4, 48},
+                                         {AsteroidBurst, 3, 4, 48}, {GameEnded, 3, 4, 48},
+                                         {AsteroidBurst, 3, 4, 48}, {AsteroidHit, 0, 0, 30},
+                                         {AsteroidHit, -5, 0, 20},  {AsteroidBurst, -5, 0, 20}};
+    EXPECT_EQ(heard, expected);
 }
 
 }  // namespace

@@ -8,8 +8,8 @@
 
 TEST(Synth, EverySoundHasItsLengthAndPeakAndStartsAndEndsInSilence) {
     const std::pair<float, int16_t> expected[gameSoundCount] = {
-        {0.14f, 13107}, {0.7f, 19660}, {0.09f, 16384}, {1.1f, 29490},
-        {0.8f, 22937},  {0.74f, 16384}, {1.6f, 22937}, {0.3f, 11468}};
+        {0.14f, 13107}, {0.7f, 19660},  {0.09f, 16384}, {1.1f, 29490},
+        {0.8f, 22937},  {0.74f, 16384}, {1.6f, 22937},  {0.3f, 11468}};
     for (int s = 0; s < gameSoundCount; ++s) {
         const std::vector<int16_t> pcm = synth::render(synth::recipes[s]);
         const auto [seconds, peak] = expected[s];
