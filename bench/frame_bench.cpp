@@ -40,7 +40,7 @@ void BM_FramesFullLoad(benchmark::State& state) {
 // The same frames with what a tick asks of sound beside each: the listener and the
 // three rockets' loops moved, a shot and a burst started (the pool recycles its
 // sources), while OpenAL mixes them on its own thread.
-void BM_FramesFullLoadSounding(benchmark::State& state) {
+void BM_FramesFullLoadSound(benchmark::State& state) {
     world = fullLoad;
     for (auto _ : state) {
         followWorld();
@@ -57,7 +57,7 @@ void BM_FramesFullLoadSounding(benchmark::State& state) {
 BENCHMARK(BM_FramesStartOfGame)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FramesShooting)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FramesFullLoad)->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FramesFullLoadSounding)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FramesFullLoadSound)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
