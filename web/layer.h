@@ -39,7 +39,7 @@ struct Vertex {
     uint8_t colour[4];
 };
 void addTriangle(const Vertex& a, const Vertex& b, const Vertex& c);
-void chooseState();  // after a change of the state a triangle is drawn in
+void chooseState();               // after a change of the state a triangle is drawn in
 void drawPending();               // issues the draws gathered so far
 void finishFrame();               // and counts the frame's draws
 float lineWidth();                // in window pixels
