@@ -124,11 +124,12 @@ web-run: web
 	python3 -m http.server $(WEB_PORT) --bind 127.0.0.1 --directory $(WEB_BUILD)/page
 
 # The page's figures in headless chromium beside the desktop game's own frames
-# per second at full load, measured in the same run.
+# per second at full load, measured in the same run, and the three engines'
+# side by side (Firefox and WebKit on a virtual display).
 bench-web: deps-bench-web web npm $(BENCH_BUILD)/CMakeCache.txt
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target frame_bench game_data
-	NODE_PATH=$(CURDIR)/$(NPM_DIR)/node_modules node bench/web_bench.js $(WEB_BUILD) \
-	  $(BENCH_BUILD)
+	NODE_PATH=$(CURDIR)/$(NPM_DIR)/node_modules xvfb-run -a -s '-screen 0 1280x1500x24' \
+	  node bench/web_bench.js $(WEB_BUILD) $(BENCH_BUILD)
 
 PREFIX ?= /usr/local
 install: build
@@ -143,10 +144,10 @@ screenshot: test-build
 	  w=$$(xdotool search --sync --onlyvisible --name "^Skorvane$$"); \
 	  xdotool mousemove --window $$w 250 250 click 3 sleep 1 click 3 sleep 2; \
 	  import -window $$w $(CURDIR)/docs/screenshot.png; xdotool key q'
-	cd $(BUILD) && ctest -R 'web_scene|web_phone' --output-on-failure
-	cp $(BUILD)/tests/side-by-side.png docs/desktop-and-browser.png
+	cd $(BUILD) && ctest -R 'web_(scene|phone)_chromium' --output-on-failure
+	cp $(BUILD)/tests/side-by-side-chromium.png docs/desktop-and-browser.png
 	for side in upright turned; do \
-	  convert $(BUILD)/tests/phone-$$side.png -resize 33.333% docs/phone-$$side.png; done
+	  convert $(BUILD)/tests/phone-chromium-$$side.png -resize 33.333% docs/phone-$$side.png; done
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(BENCH_BUILD) $(DEB_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) \

@@ -4,7 +4,9 @@
 // the draws a frame and the bytes the page loads, at a desktop's size and as a
 // phone at three times its pixels; beside them the desktop
 // game's own frames per second at full load on Mesa's software renderer,
-// measured in the same run. Usage: node web_bench.js BUILD_WEB BUILD_BENCH
+// measured in the same run; and each engine's first frame and full-load frames
+// per second side by side (Firefox and WebKit need an X display).
+// Usage: node web_bench.js BUILD_WEB BUILD_BENCH
 'use strict';
 const {execFileSync} = require('child_process');
 const fs = require('fs');
@@ -55,11 +57,11 @@ function recordFrames() {
 // Frames per second, the share of the time the game's frames kept the script
 // busy, and draws per frame, over the next `seconds` of real time, while the
 // player does `act` ten times a second.
-async function measure(page, seconds, act = async () => {}) {
-  const cdp = await page.createCDPSession();  // the main thread's busy time, all tasks
-  await cdp.send('Performance.enable');
-  const tasks = async () => (await cdp.send('Performance.getMetrics')).metrics
-      .find(m => m.name === 'TaskDuration').value;
+async function measure(page, seconds, act = async () => {}, engine = 'chromium') {
+  const cdp = engine === 'chromium' && await page.createCDPSession();  // the main thread's busy time, all tasks
+  if (cdp) await cdp.send('Performance.enable');
+  const tasks = async () => (cdp ? (await cdp.send('Performance.getMetrics')).metrics
+      .find(m => m.name === 'TaskDuration').value : 0);
   const busyFrom = await tasks(), wallFrom = Date.now();
   const from = await page.evaluate(() => window.benchFrames.length);
   for (let i = 0; i < 10 * seconds; ++i) {
@@ -76,19 +78,34 @@ async function measure(page, seconds, act = async () => {}) {
           capacity: (1000 * (shown.length - 1)) / sum('script')};  // frames/s if drawn back to back
 }
 
+// Three rockets with their trails, and bullets, for a second.
+async function load(page, at, engine) {
+  await page.mouse.move(...at(250, 250));
+  for (const key of ['r', 'r', 'r']) await page.keyboard.press(key);
+  await measure(page, 1, () => page.keyboard.press(' '), engine);  // the trails build up
+}
+
+// One engine's first frame and full-load frames per second, at a desktop's size.
+async function engineRun(engine) {
+  const {page, at, close} = await openGame(folder, [], {engine, hook: recordFrames});
+  await page.waitForFunction(() => window.benchFrames.length > 0);
+  const firstFrame = await page.evaluate(() => window.benchFrames[0].start);
+  await load(page, at, engine);
+  const full = await measure(page, 10, () => page.keyboard.press(' '), engine);
+  await close();
+  return {firstFrame, fps: full.fps, capacity: full.capacity};
+}
+
 const uncapped = ['--disable-gpu-vsync', '--disable-frame-rate-limit'];
 
 async function run(flags, viewport = undefined) {
-  const {browser, page, at, address} = await openGame(folder, [], {flags, viewport,
-                                             prepare: p => p.evaluateOnNewDocument(recordFrames)});
+  const {browser, page, at, address} = await openGame(folder, [], {flags, viewport, hook: recordFrames});
   await page.waitForFunction(() => window.benchFrames.length > 0, {polling: 'raf'});
   const firstFrame = await page.evaluate(() => window.benchFrames[0].start);
   const context = await page.evaluate(() => window.benchContext);
   await frames(page, 30);
   const start = await measure(page, 10);
-  await page.mouse.move(...at(250, 250));
-  for (const key of ['r', 'r', 'r']) await page.keyboard.press(key);
-  await measure(page, 1, () => page.keyboard.press(' '));  // the trails build up
+  await load(page, at);
   const full = await measure(page, 10, () => page.keyboard.press(' '));
   full.layerDraws = await page.evaluate(() => Module.drawsPerFrame);
   await page.keyboard.press('p');
@@ -97,8 +114,7 @@ async function run(flags, viewport = undefined) {
   // up, which in a browser just started takes it most of the first second.
   await page.close();
   const again = await browser.newPage();
-  await again.setViewport(viewport || {width: 500, height: 1000});
-  await again.evaluateOnNewDocument(recordFrames);
+  await again.setViewport(viewport || {width: 500, height: 1400});
   await again.goto(address);
   await again.waitForFunction(() => window.benchFrames.length > 0, {polling: 'raf'});
   const warmFirstFrame = await again.evaluate(() => window.benchFrames[0].start);
@@ -108,11 +124,13 @@ async function run(flags, viewport = undefined) {
 
 (async () => {
   const results = {capped: [], uncapped: [], phone: []}, desktop = [];
+  const engines = {chromium: [], firefox: [], webkit: []};
   for (let i = 0; i < runs; ++i) {
     results.capped.push(await run([]));
     results.uncapped.push(await run(uncapped));
     results.phone.push(await run([], phone));
     desktop.push(desktopFullLoad());
+    for (const engine in engines) engines[engine].push(await engineRun(engine));
   }
   const kinds = Object.keys(results);
   const row = (name, pick, format) => console.log(name.padEnd(48) +
@@ -139,6 +157,10 @@ async function run(flags, viewport = undefined) {
   const page = median(results.uncapped.map(r => r.full.capacity)), own = median(desktop);
   console.log(`full load uncapped: the page could draw ${page.toFixed(1)} frames/s, the desktop game on Mesa ` +
               `${own.toFixed(1)}: ${(page / own).toFixed(2)} times (target >= 1)`);
+  console.log(`each engine, capped, new browser: ${Object.keys(engines).map(engine => `${engine} first frame ${
+      (median(engines[engine].map(r => r.firstFrame)) / 1000).toFixed(2)} s, full load ${
+      median(engines[engine].map(r => r.fps)).toFixed(1)} frames/s (could draw ${
+      median(engines[engine].map(r => r.capacity)).toFixed(1)})`).join('; ')}`);
   // Everything the page and its service worker may fetch: the page's folder.
   let raw = 0, gzip = 0;
   const files = fs.readdirSync(path.join(folder, 'page'));
