@@ -45,8 +45,10 @@ async function openGame(folder, messages, {engine = process.env.SKORVANE_ENGINE 
   started.push({kill: () => fs.rmSync(copy, {recursive: true, force: true})});
   fs.cpSync(`${folder}/page`, copy, {recursive: true});
   fs.writeFileSync(`${copy}/test-hook.js`, `${fs.readFileSync(`${__dirname}/hook.js`)}(${hook || '() => {}'})();`);
-  const index = fs.readFileSync(`${copy}/index.html`, 'utf8');
-  fs.writeFileSync(`${copy}/index.html`, index.replace('<head>', '<head><script src="test-hook.js"></script>'));
+  const edit = (file, from, to) => fs.writeFileSync(`${copy}/${file}`,
+                                                   fs.readFileSync(`${copy}/${file}`, 'utf8').replace(from, to));
+  edit('index.html', '<head>', '<head><script src="test-hook.js"></script>');
+  edit('sw.js', "'index.js',", "'index.js', 'test-hook.js',");  // kept too, for a reload offline
   change(copy);
   const {address, server} = await serve(copy);
   const {browser, page, close} = await launch[engine](messages, flags, webgl, viewport);
