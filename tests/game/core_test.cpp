@@ -15,16 +15,10 @@
 
 namespace {
 
-std::vector<int> lightsOff;  // rocket slots, in call order
-void recordLightOff(int slot) {
-    lightsOff.push_back(slot);
-}
-void ignoreRedisplay() {}
+// What the tick asked of the platform, in call order.
+std::vector<int> lightsOff;  // rocket slots
 using Heard = std::tuple<GameSound, float, float, float>;
-std::vector<Heard> heard;  // in call order
-void recordSound(GameSound sound, float x, float y, float z) {
-    heard.emplace_back(sound, x, y, z);
-}
+std::vector<Heard> heard;
 
 class Core : public testing::Test {
 protected:
@@ -39,7 +33,8 @@ protected:
         for (Asteroid& a : world.asteroids) a.z = -1000, a.fireballRadius = 1e6f;
         seedRandom(20260101u);
         lightsOff.clear(), heard.clear();
-        platformHooks = {recordLightOff, ignoreRedisplay, recordSound};
+        platformHooks = {[](int slot) { lightsOff.push_back(slot); }, [] {},
+                         [](GameSound sound, float x, float y, float z) { heard.emplace_back(sound, x, y, z); }};
     }
     // A live asteroid that holds still (the speed factor is 0 here).
     static Asteroid& place(int slot, float x, float y, float z, float radius) {

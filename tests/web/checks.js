@@ -1,6 +1,5 @@
-// The browser's tests, one per run: node checks.js CHECK BUILD_WEB [FILES...],
-// in the engine SKORVANE_ENGINE names (page.js). Each prints what it found and
-// exits 0 only if the page behaved.
+// The browser's tests, one per run: node checks.js CHECK BUILD_WEB [FILES...], in the engine
+// SKORVANE_ENGINE names (page.js). Each prints what it found; exits 0 only if the page behaved.
 'use strict';
 const assert = require('assert');
 const {execFileSync} = require('child_process');
@@ -14,8 +13,7 @@ const printed = () => messages.filter(([type]) => type === 'log').map(([, text])
 // The green pixels in a row through the rockets bar, 9 of the overlay's 10 units up.
 const rocketsBar = f => f.count(([r, g, b]) => g > 200 && r < 100 && b < 100, 0,
                                 Math.round(0.048 * f.height), f.width - 1, Math.round(0.048 * f.height));
-// The box of what is lit between the overlay and the craft, by ImageMagick:
-// [width, height, centre].
+// The box of what is lit between the overlay and the craft, by ImageMagick: [width, height, centre].
 const litBox = f => String(execFileSync('convert', ['png:-', '-crop', `${f.width}x${Math.round(0.6 * f.height)}+0+${
     Math.round(0.1 * f.height)}`, '-fuzz', '16%', '-trim', '-format', '%w %h %[fx:page.x+w/2]', 'info:'],
     {input: f.png})).split(' ').map(Number);
@@ -30,8 +28,7 @@ const checks = {
       await page.evaluate(() => Promise.all(['another-site', 'skorvane-old'].map(name => caches.open(name))));
     }});
     await page.keyboard.press('h');
-    await page.waitForFunction(() => document.getElementById('output').textContent
-                                         .endsWith("'h':  Help\n\n"));
+    await page.waitForFunction(() => document.getElementById('output').textContent.endsWith("'h':  Help\n\n"));
     assert.strictEqual(printed().join('\n') + '\n', fs.readFileSync(files[0], 'utf8'));
     for (let i = 0; i < 20; ++i) await page.keyboard.press('h');  // the panel keeps 200 lines
     await page.waitForFunction(() => document.getElementById('output').textContent.split('\n').length === 201);
@@ -72,15 +69,13 @@ const checks = {
            'the score at the top left, the level at the top right');
     // The context lost and given back: the layer makes its program, buffer and
     // pictures again, and the same picture returns.
-    await page.evaluate(() => {
-      const context = document.getElementById('game').getContext('webgl').getExtension('WEBGL_lose_context');
-      context.loseContext();
-      setTimeout(() => context.restoreContext(), 100);
-    });
+    await page.evaluate(() => { gameContext().loseContext(); setTimeout(() => gameContext().restoreContext(), 100); });
     await frameUntil(page, f => f.rgb.equals(shown.rgb), 'the same scene once the context was given back');
-    execFileSync('convert', [desktop, browser, '-bordercolor', '#444', '-border', '3', '+append',
-                             sideBySide]);
-    const differing = compare(...[desktop, browser].map(withoutText));
+    execFileSync('convert', [desktop, browser, '-bordercolor', '#444', '-border', '3', '+append', sideBySide]);
+    // ImageMagick's count, with the score and the level blacked out in both.
+    const differing = Number(execFileSync('convert', [desktop, browser, '-fill', 'black', '-draw', 'rectangle 0,0 160,40',
+        '-draw', 'rectangle 340,0 499,40', '-metric', 'AE', '-fuzz', '12.5%', '-compare', '-format', '%[distortion]',
+        'info:']));
     console.log(`${differing} of 250000 pixels outside the text differ by more than 32 levels`);
     assert(differing <= 80);
   },
@@ -94,20 +89,18 @@ const checks = {
       WebGLRenderingContext.prototype.clear = function() { ++window.drawn; return clear.apply(this, arguments); };
     }});
     const drawn = () => page.evaluate(() => window.drawn);
-    const idle = async milliseconds => {
+    const idle = async milliseconds => {  // no frame drawn meanwhile
       const before = await drawn();
-      await new Promise(resume => setTimeout(resume, milliseconds));
-      return before === await drawn();
+      return new Promise(done => setTimeout(done, milliseconds)).then(drawn).then(now => now === before);
     };
     await page.mouse.move(...at(250, 250));
     const playing = await frameUntil(page, f => rocketsBar(f) >= 74, 'three rockets');
     assert(lit(playing.at(250, 244)), 'the crosshair while playing');
     // Lost while playing, the game pauses; given back, it plays on.
-    await page.evaluate(() => (window.context = document.getElementById('game').getContext('webgl')
-                                   .getExtension('WEBGL_lose_context')).loseContext());
+    await page.evaluate(() => gameContext().loseContext());
     await frames(page, 5);  // the tick pending at the loss runs
     assert(await idle(1000), 'paused while the context is lost');
-    await page.evaluate(() => window.context.restoreContext());
+    await page.evaluate(() => gameContext().restoreContext());
     await frameUntil(page, f => !f.rgb.equals(playing.rgb) && rocketsBar(f) >= 74, 'the game moving again');
 
     await page.keyboard.press('p');
@@ -198,13 +191,8 @@ const checks = {
   // FILES[0], if given, names the screenshots of the page, upright and turned.
   async phone() {
     const {page, at} = await openGame(folder, messages, {viewport: phone, hook: () => {  // the page's media queries of resolution
-      const match = window.matchMedia;
-      window.queries = [];
-      window.matchMedia = q => {
-        const query = match.call(window, q);
-        if (/resolution/.test(q)) window.queries.push(query);
-        return query;
-      };
+      const match = window.matchMedia.bind(window), queries = window.queries = [];
+      window.matchMedia = q => (/resolution/.test(q) ? queries[queries.push(match(q)) - 1] : match(q));
     }});
     const [width, height] = [phone.width, phone.width];  // the game's, in CSS pixels
     assert.deepStrictEqual(await page.evaluate(() => ['clientWidth', 'clientHeight', 'width', 'height']
@@ -267,8 +255,8 @@ const checks = {
   // of 8 bits a pixel (fire.bmp's header changed on its way to the page); and
   // so does a game whose context is lost for good.
   async failed() {
-    const notice = () => !document.getElementById('notice').hidden &&
-                         document.getElementById('message').textContent;
+    const notice = () => !document.getElementById('notice').hidden && document.getElementById('progress').hidden &&
+                         document.getElementById('message').textContent;  // once loading has stopped
     const noWebgl = await openGame(folder, messages, {webgl: false, ready: notice});
     assert.strictEqual(await noWebgl.page.evaluate(notice),
                        'The game cannot start: this browser gives it no WebGL to draw with.');
@@ -280,8 +268,7 @@ const checks = {
     assert.strictEqual(await broken.page.evaluate(notice), 'The game could not start: ' +
                        'Bpp from fire.bmp is not 24: 8 (exit status 1)');
     const lost = await openGame(folder, messages);  // a context lost and never given back
-    await lost.page.evaluate(() => document.getElementById('game').getContext('webgl')
-                                       .getExtension('WEBGL_lose_context').loseContext());
+    await lost.page.evaluate(() => gameContext().loseContext());
     await lost.page.waitForFunction(() => !document.getElementById('notice').hidden, {polling: 100});
     assert.strictEqual(await lost.page.evaluate(notice),
                        'The browser took the game\'s graphics away and did not give them back.');
@@ -312,29 +299,7 @@ const checks = {
   },
 };
 
-// A copy of the picture with the score and the level blacked out.
-function withoutText(picture) {
-  const copy = picture.replace(/\.png$/, '.masked.png');
-  execFileSync('convert', [picture, '-fill', 'black', '-draw', 'rectangle 0,0 160,40',
-                           '-draw', 'rectangle 340,0 499,40', copy]);
-  return copy;
-}
-
-// ImageMagick's count of pixels further apart than 32 of 255 levels.
-function compare(a, b) {
-  try {
-    execFileSync('compare', ['-metric', 'AE', '-fuzz', '12.5%', a, b, 'null:'], {stdio: 'pipe'});
-    return 0;
-  } catch (difference) {  // compare exits 1 when the pictures differ at all
-    return Number(String(difference.stderr));
-  }
-}
-
-checks[check]().then(() => {
-  console.log(`${check}: passed`);
-  process.exit(0);
-}, failure => {
-  console.log(failure.stack || failure);
-  console.log('console:', JSON.stringify(messages, null, 1));
-  process.exit(1);
-});
+checks[check]().then(() => console.log(`${check}: passed`), failure => {
+  console.log(failure.stack || failure, '\nconsole:', JSON.stringify(messages, null, 1));
+  process.exitCode = 1;
+}).then(() => process.exit());  // the browser and server go with this process

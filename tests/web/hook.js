@@ -1,6 +1,10 @@
-// Served first in the page for an engine whose driver hears no console: keeps
-// the console's lines and the page's errors for the test to collect.
+// Served first in the page: keeps the console's lines and the page's errors for an
+// engine whose driver hears no console, and the game's WEBGL_lose_context (a lost
+// context gives no extension) to take its context away and give it back.
 'use strict';
+let loser;
+window.gameContext = () => loser || (loser = document.getElementById('game').getContext('webgl')
+                                             .getExtension('WEBGL_lose_context'));
 window.testMessages = [];
 for (const type of ['log', 'info', 'warn', 'error', 'debug']) {
   const print = console[type];

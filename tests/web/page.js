@@ -1,9 +1,7 @@
-// The page as a player meets it: a copy of a build's page/ folder served on
-// localhost by Python's own server, opened in one of three engines (SKORVANE_ENGINE:
-// Debian's chromium, headless, or firefox-esr, through puppeteer-core; WebKitGTK's
-// MiniBrowser through selenium-webdriver, wrapped in the few puppeteer calls the
-// checks use), and its game read back as pixels from real screenshots
-// (ImageMagick turns them into RGB bytes).
+// The page as a player meets it: a copy of a build's page/ folder served on localhost
+// by Python's own server, opened in the engine SKORVANE_ENGINE names (chromium or
+// firefox-esr through puppeteer-core, WebKitGTK's MiniBrowser through selenium-webdriver),
+// its game read back from real screenshots as RGB bytes (by ImageMagick).
 'use strict';
 const {execFileSync, spawn} = require('child_process');
 const fs = require('fs');
@@ -29,14 +27,11 @@ function serve(folder) {
   });
 }
 
-// Opens the game in `engine`; `messages` gathers the console's lines
-// and the page's errors as [type, text]. `flags` go to chromium, `viewport` to
-// the page (by default a desktop's, where the game is 500 x 500, tall enough
-// that no scrollbar overlays it); `webgl: false` starts the engine without it;
-// `change(folder)` edits the served copy, `hook` (a function) runs first in the
-// page, and `prepare(page, address)` before it loads. Resolves once `ready`
-// holds in the page (by default, once the game runs), with the canvas's page
-// position, the server's process, and a way to close the browser.
+// Opens the game; `messages` gathers the console's lines and the page's errors as
+// [type, text]. `flags` go to chromium, `viewport` to the page (by default one where
+// the game is 500 x 500 with no scrollbar over it); `change(folder)` edits the served
+// copy, `hook` runs first in the page, `prepare(page, address)` before it loads.
+// Resolves once `ready` holds (by default, once the game runs), with the canvas's place.
 const running = () => document.getElementById('notice').hidden;
 async function openGame(folder, messages, {engine = process.env.SKORVANE_ENGINE || 'chromium', flags = [],
                                            ready = running, webgl = true, change = () => {}, hook = '',
@@ -143,19 +138,13 @@ async function frame(page) {
   const png = await (await page.$('#screen')).screenshot({type: 'png'});
   const rgb = execFileSync('convert', ['png:-', '-depth', '8', 'rgb:-'], {input: png, maxBuffer: 1 << 26});
   const width = png.readUInt32BE(16), height = png.readUInt32BE(20);  // from the PNG's header
-  return {
-    png,
-    rgb,
-    width,
-    height,
-    at: (x, y) => rgb.subarray(3 * (y * width + x), 3 * (y * width + x) + 3),
-    count(test, x0 = 0, y0 = 0, x1 = width - 1, y1 = height - 1) {  // the box's ends included
-      let n = 0;
-      for (let y = Math.round(y0); y <= y1; ++y)
-        for (let x = Math.round(x0); x <= x1; ++x) n += test(this.at(x, y)) ? 1 : 0;
-      return n;
-    },
-  };
+  const at = (x, y) => rgb.subarray(3 * (y * width + x), 3 * (y * width + x) + 3);
+  return {png, rgb, width, height, at, count(test, x0 = 0, y0 = 0, x1 = width - 1, y1 = height - 1) {
+    let n = 0;  // the box's ends included
+    for (let y = Math.round(y0); y <= y1; ++y)
+      for (let x = Math.round(x0); x <= x1; ++x) n += test(at(x, y)) ? 1 : 0;
+    return n;
+  }};
 }
 
 const lit = ([r, g, b]) => Math.max(r, g, b) > 40;
