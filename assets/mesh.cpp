@@ -4,8 +4,8 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
-#include <iostream>
 
 Mesh mesh;
 
@@ -147,13 +147,12 @@ bool faceIsBad(const FaceLine& face, char (&reason)[96]) {
 
 // The colour is echoed, never kept: the craft's look comes from its material.
 void echoColour(const char* block) {
-    std::cout << "trying to parse color " << (std::strncmp(block, "rgb", 3) == 0 ? 1 : 0)
-              << std::endl;
+    std::printf("trying to parse color %d\n", std::strncmp(block, "rgb", 3) == 0 ? 1 : 0);
     if (std::strncmp(block, "rgb=", 4) != 0) return;
     float r = 0, g = 0, b = 0;  // values missing from the block show as 0
     int matid = 0;
     std::sscanf(block, "rgb=(%g %g %g) matid=%d", &r, &g, &b, &matid);
-    std::cout << "set color to: " << r << ' ' << g << ' ' << b << std::endl;
+    std::printf("set color to: %g %g %g\n", double(r), double(g), double(b));
 }
 
 void parseFace(const char* line, const char* fileName, unsigned long lineNumber) {
@@ -251,7 +250,7 @@ void readMeshStream(std::FILE* text, const char* fileName) {
 }
 
 void loadMesh(const char* fileName) {
-    std::cout << "file " << fileName << std::endl;
+    std::printf("file %s\n", fileName);
     readMeshFile(fileName);
     if (mesh.vertices.size() > 4) printMeshSummary();
 }

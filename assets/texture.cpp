@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <memory>
 #include <new>
 
@@ -34,7 +33,7 @@ void loadTexture(const char* fileName, TextureName name) {
         std::printf("Error allocating space for image");
         std::exit(1);
     }
-    std::cout << "trying to load " << fileName << std::endl;
+    std::printf("trying to load %s\n", fileName);
     if (!loadBitmap(fileName, *image)) std::exit(1);
     glBindTexture(GL_TEXTURE_2D, name);
     uploadImage(*image);
