@@ -1,8 +1,8 @@
 // The page's figures in headless chromium: time from navigation to the first
 // frame, frames per second at the start of a game and at full load (three
 // rockets with their trails, and bullets), where a full-load frame's time goes,
-// the draws a frame and the bytes the page loads, at a desktop's size and as a
-// phone at three times its pixels; beside them the desktop
+// the draws a frame and the bytes the page loads, at a desktop's size, as a
+// phone at three times its pixels, and with no Web Audio (no sound); beside them the desktop
 // game's own frames per second at full load on Mesa's software renderer,
 // measured in the same run; and each engine's first frame and full-load frames
 // per second side by side (Firefox and WebKit need an X display).
@@ -97,9 +97,11 @@ async function engineRun(engine) {
 }
 
 const uncapped = ['--disable-gpu-vsync', '--disable-frame-rate-limit'];
+// No Web Audio at all: the game finds no sound device and plays silent, as the desktop's does.
+const silent = `() => { delete window.AudioContext; delete window.webkitAudioContext; (${recordFrames})(); }`;
 
-async function run(flags, viewport = undefined) {
-  const {browser, page, at, address} = await openGame(folder, [], {flags, viewport, hook: recordFrames});
+async function run(flags, viewport = undefined, hook = recordFrames) {
+  const {browser, page, at, address} = await openGame(folder, [], {flags, viewport, hook});
   await page.waitForFunction(() => window.benchFrames.length > 0, {polling: 'raf'});
   const firstFrame = await page.evaluate(() => window.benchFrames[0].start);
   const context = await page.evaluate(() => window.benchContext);
@@ -123,12 +125,13 @@ async function run(flags, viewport = undefined) {
 }
 
 (async () => {
-  const results = {capped: [], uncapped: [], phone: []}, desktop = [];
+  const results = {capped: [], uncapped: [], phone: [], silent: []}, desktop = [];
   const engines = {chromium: [], firefox: [], webkit: []};
   for (let i = 0; i < runs; ++i) {
     results.capped.push(await run([]));
     results.uncapped.push(await run(uncapped));
     results.phone.push(await run([], phone));
+    results.silent.push(await run([], undefined, silent));
     desktop.push(desktopFullLoad());
     for (const engine in engines) engines[engine].push(await engineRun(engine));
   }
@@ -137,8 +140,8 @@ async function run(flags, viewport = undefined) {
       kinds.map(k => format(median(results[k].map(pick))).padStart(15)).join(''));
   console.log(`Medians of ${runs} runs, each in a new browser (load average now: ${
       fs.readFileSync('/proc/loadavg', 'utf8').split(' ').slice(0, 3).join(' ')})`);
-  console.log('the page, as a desktop\'s (500 x 500) and as a phone\'s (390 x 390 at 3x)');
-  console.log(''.padEnd(48) + ['capped', 'uncapped', 'phone, capped'].map(k => k.padStart(15)).join(''));
+  console.log('the page, as a desktop\'s (500 x 500) and as a phone\'s (390 x 390 at 3x); silent: capped, no Web Audio');
+  console.log(''.padEnd(48) + ['capped', 'uncapped', 'phone, capped', 'silent'].map(k => k.padStart(15)).join(''));
   row('navigation to first frame, new browser', r => r.firstFrame, v => `${(v / 1000).toFixed(2)} s`);
   row('  of which the browser makes WebGL\'s context', r => r.context, v => `${(v / 1000).toFixed(2)} s`);
   row('  the same, browser running (target <= 1.0 s)', r => r.warmFirstFrame, v => `${(v / 1000).toFixed(2)} s`);
