@@ -15,10 +15,9 @@
 
 namespace {
 
-// What the tick asked of the platform, in call order.
-std::vector<int> lightsOff;  // rocket slots
+std::vector<int> lightsOff;  // rocket slots, in the tick's call order
 using Heard = std::tuple<GameSound, float, float, float>;
-std::vector<Heard> heard;
+std::vector<Heard> heard;  // in the tick's call order
 
 class Core : public testing::Test {
 protected:
@@ -33,8 +32,9 @@ protected:
         for (Asteroid& a : world.asteroids) a.z = -1000, a.fireballRadius = 1e6f;
         seedRandom(20260101u);
         lightsOff.clear(), heard.clear();
-        platformHooks = {[](int slot) { lightsOff.push_back(slot); }, [] {},
-                         [](GameSound sound, float x, float y, float z) { heard.emplace_back(sound, x, y, z); }};
+        platformHooks = {
+            [](int slot) { lightsOff.push_back(slot); }, [] {},
+            [](GameSound sound, float x, float y, float z) { heard.emplace_back(sound, x, y, z); }};
     }
     // A live asteroid that holds still (the speed factor is 0 here).
     static Asteroid& place(int slot, float x, float y, float z, float radius) {

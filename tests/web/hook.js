@@ -2,9 +2,8 @@
 // engine whose driver hears no console, and the game's WEBGL_lose_context (a lost
 // context gives no extension) to take its context away and give it back.
 'use strict';
-let loser;
-window.gameContext = () => loser || (loser = document.getElementById('game').getContext('webgl')
-                                             .getExtension('WEBGL_lose_context'));
+window.gameContext = () => gameContext.kept || (gameContext.kept = document.getElementById('game')
+    .getContext('webgl').getExtension('WEBGL_lose_context'));
 window.testMessages = [];
 for (const type of ['log', 'info', 'warn', 'error', 'debug']) {
   const print = console[type];
