@@ -12,8 +12,25 @@
 
 namespace {
 
-// The first rocketSlots sources belong to the rockets' flight loops.
+// How many of each sound can be heard at once, by GameSound: each has sources
+// of its own with its buffer bound at start-up, as binding one allocates in some
+// OpenAL implementations. The flight loops are one for each rocket slot.
+constexpr int voices[gameSoundCount] = {3, 3, 2, 2, 1, 1, 1, rocketSlots};
 constexpr int sourceCount = 16;
+
+constexpr int firstSource(GameSound sound) {
+    int first = 0;
+    for (int s = 0; s < sound; ++s) first += voices[s];
+    return first;
+}
+static_assert(firstSource(gameSoundCount) == sourceCount, "every source has a sound");
+constexpr int firstLoop = firstSource(RocketFlight);
+
+// These three are heard at the listener, wherever they happen.
+constexpr bool atListener(int sound) {
+    return sound == LifeLost || sound == LevelGained || sound == GameEnded;
+}
+
 // A burst at the far plane, 50 units off, still plays at a third of full gain.
 constexpr float referenceDistance = 16.0f;
 
@@ -49,10 +66,11 @@ void start(int i) {
     }
 }
 
-// The first idle one-shot source, else the one started longest ago.
-int freeSource() {
-    int oldest = rocketSlots;
-    for (int i = rocketSlots; i < sourceCount; ++i) {
+// The sound's first idle source, else its one started longest ago.
+int freeSource(GameSound sound) {
+    const int first = firstSource(sound);
+    int oldest = first;
+    for (int i = first; i < first + voices[sound]; ++i) {
         if (!busy(i)) return i;
         if (startedAt[i] < startedAt[oldest]) oldest = i;
     }
@@ -87,9 +105,12 @@ void startSound(bool muted) {
     }
     alGenSources(sourceCount, sources);
     alDistanceModel(AL_INVERSE_DISTANCE_CLAMPED);
-    for (ALuint source : sources) alSourcef(source, AL_REFERENCE_DISTANCE, referenceDistance);
-    for (int i = 0; i < rocketSlots; ++i) {
-        alSourcei(sources[i], AL_BUFFER, static_cast<ALint>(buffers[RocketFlight]));
+    for (int s = 0; s < gameSoundCount; ++s) {
+        for (int i = firstSource(GameSound(s)); i < firstSource(GameSound(s + 1)); ++i) {
+            alSourcei(sources[i], AL_BUFFER, static_cast<ALint>(buffers[s]));
+            alSourcei(sources[i], AL_SOURCE_RELATIVE, atListener(s) ? AL_TRUE : AL_FALSE);
+            alSourcef(sources[i], AL_REFERENCE_DISTANCE, referenceDistance);
+        }
     }
     on = alGetError() == AL_NO_ERROR;
     if (!on) std::fputs("skorvane: no sound: OpenAL refused the game's sounds\n", stderr);
@@ -98,16 +119,8 @@ void startSound(bool muted) {
 
 void playSound(GameSound sound, float x, float y, float z) {
     if (!on) return;
-    const int i = freeSource();
-    const ALuint source = sources[i];
-    const bool placed = sound < LifeLost;
-    alSourcei(source, AL_BUFFER, static_cast<ALint>(buffers[sound]));
-    alSourcei(source, AL_SOURCE_RELATIVE, placed ? AL_FALSE : AL_TRUE);
-    if (placed) {
-        alSource3f(source, AL_POSITION, x, y, z);
-    } else {
-        alSource3f(source, AL_POSITION, 0.0f, 0.0f, 0.0f);
-    }
+    const int i = freeSource(sound);
+    if (!atListener(sound)) alSource3f(sources[i], AL_POSITION, x, y, z);
     startedAt[i] = ++starts;
     start(i);
 }
@@ -117,12 +130,13 @@ void playSound(GameSound sound, float x, float y, float z) {
 void followWorld() {
     if (!on) return;
     alListener3f(AL_POSITION, world.aimX, world.aimY, 50.0f);
-    for (int i = 0; i < rocketSlots; ++i) {
-        const Rocket& r = world.rockets[i];
+    for (int slot = 0; slot < rocketSlots; ++slot) {
+        const Rocket& r = world.rockets[slot];
+        const int i = firstLoop + slot;
         const bool flying = r.alive == 1 && world.playState != GameOver;
         if (flying) alSource3f(sources[i], AL_POSITION, r.x, r.y, r.z);
-        if (flying == looping[i]) continue;
-        looping[i] = flying;
+        if (flying == looping[slot]) continue;
+        looping[slot] = flying;
         alSourcei(sources[i], AL_LOOPING, flying ? AL_TRUE : AL_FALSE);
         if (flying && !busy(i)) start(i);
     }

@@ -6,7 +6,7 @@
 #   moves         waits until the picture changes by itself
 #   rockets_bar N waits until the green rockets bar is N pixels long, give or take one
 #   recorded      the seconds of sound OpenAL Soft's wave writer has written to game.wav
-#                 (stereo 32-bit float at 44.1 kHz, in real time: the game's clock)
+#                 (stereo 32-bit float at the 44.1 kHz the config sets, in real time)
 #   hear_until S  waits until S seconds are recorded
 #   loudness S L [C]  the RMS amplitude of L seconds from S on, of both channels or C (1 left)
 #   louder A B    true when the amplitude A is more than twice B
