@@ -1,4 +1,4 @@
-// OpenAL 1.1: one buffer per sound made at start-up, and a fixed pool of sources.
+// OpenAL 1.1: one buffer per sound made at start-up, and a fixed set of sources for each.
 #include "sound/sound.h"
 
 #include <AL/al.h>
@@ -16,14 +16,13 @@ namespace {
 // of its own with its buffer bound at start-up, as binding one allocates in some
 // OpenAL implementations. The flight loops are one for each rocket slot.
 constexpr int voices[gameSoundCount] = {3, 3, 2, 2, 1, 1, 1, rocketSlots};
-constexpr int sourceCount = 16;
 
 constexpr int firstSource(GameSound sound) {
     int first = 0;
     for (int s = 0; s < sound; ++s) first += voices[s];
     return first;
 }
-static_assert(firstSource(gameSoundCount) == sourceCount, "every source has a sound");
+constexpr int sourceCount = firstSource(gameSoundCount);
 constexpr int firstLoop = firstSource(RocketFlight);
 
 // These three are heard at the listener, wherever they happen.

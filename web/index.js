@@ -98,6 +98,7 @@
       state = 'playing';
       notice.hidden = true;
       game.focus();
+      applyMute();
     },
     // A page cannot close itself: 'q' (status 0) ends the game on the page.
     onExit: function(status) {
@@ -133,8 +134,7 @@
   game.addEventListener('webglcontextlost', function() { lost = setTimeout(lostForGood, waitForRestore); });
   game.addEventListener('webglcontextrestored', function() { clearTimeout(lost); });
 
-  // Fullscreen, where the browser has it: a button, or 'f' (not repeated
-  // while held).
+  // Fullscreen, where the browser has it: a button, or 'f'.
   var fullscreens = document.querySelectorAll('.fullscreen');
   function toggleFullscreen() {
     if (document.fullscreenElement) document.exitFullscreen();
@@ -145,13 +145,9 @@
     button.hidden = !document.fullscreenEnabled;
     button.addEventListener('click', toggleFullscreen);
   });
-  window.addEventListener('keydown', function(event) {
-    if ((event.key === 'f' || event.key === 'F') && !event.repeat && !event.ctrlKey && !event.altKey &&
-        !event.metaKey && document.fullscreenEnabled && state === 'playing') toggleFullscreen();
-  });
 
-  // Sound off or on: the Mute button, or 'm' (not repeated while held). The
-  // choice is kept for the next visit and given to the game once it runs.
+  // Sound off or on: the Mute button, or 'm'. The choice is kept for the next
+  // visit and given to the game once it runs.
   var mute = document.getElementById('mute');
   var muted = localStorage.getItem('skorvane.muted') === '1';
   function applyMute() {
@@ -166,13 +162,18 @@
     game.focus();  // keys go on to the game, not to the button
   }
   mute.addEventListener('click', toggleMute);
-  window.addEventListener('keydown', function(event) {
-    if ((event.key === 'm' || event.key === 'M') && !event.repeat && !event.ctrlKey && !event.altKey &&
-        !event.metaKey) toggleMute();
-  });
-  var started = Module.postRun;
-  Module.postRun = function() { started(); applyMute(); };
   applyMute();
+
+  // The page's own keys, in either case, not repeated while held and never
+  // with a modifier; the game ignores them.
+  var pageKeys = {
+    f: function() { if (document.fullscreenEnabled && state === 'playing') toggleFullscreen(); },
+    m: toggleMute,
+  };
+  window.addEventListener('keydown', function(event) {
+    var act = pageKeys[String(event.key).toLowerCase()];
+    if (act && !event.repeat && !event.ctrlKey && !event.altKey && !event.metaKey) act();
+  });
 
   // The game's script starts once it can have its data files.
   data.then(function(packed) {
