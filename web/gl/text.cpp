@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "web/layer.h"
+#include "web/gl/layer.h"
 
 void* glutBitmapHelvetica18 = nullptr;  // only its address names the font
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "web/layer.h"
+#include "web/gl/layer.h"
 
 // The browser's side is Module.layer, in layer.js; it reads vertices and
 // stretches by the offsets given here.

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "web/layer.h"
+#include "web/gl/layer.h"
 
 // A sphere as the desktop's GLU draws it: the same vertices, normals and
 // texture coordinates, in the same quad strips. Only GLU_FILL is drawn;

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "web/layer.h"
+#include "web/gl/layer.h"
 
 namespace layer {
 namespace {

@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "web/layer.h"
+#include "web/gl/layer.h"
 
 namespace {
 

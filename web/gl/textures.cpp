@@ -2,7 +2,7 @@
 // state samples; the pictures themselves live on the browser's side.
 #include <emscripten.h>
 
-#include "web/layer.h"
+#include "web/gl/layer.h"
 
 // clang-format off
 EM_JS(void, uploadTexture, (int index, int width, int height, int alignment, const void* pixels, int bytes, int wrap), {

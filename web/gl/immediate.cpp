@@ -3,7 +3,7 @@
 // triangles. Lines wider than WebGL's one pixel become quads.
 #include <cmath>
 
-#include "web/layer.h"
+#include "web/gl/layer.h"
 
 namespace layer {
 namespace {
