@@ -12,8 +12,6 @@
 #include "render/projection.h"
 #include "sound/sound.h"
 
-namespace {
-
 void togglePause() {
     if (world.playState == Playing) {
         world.playState = Paused;  // the pending tick runs one last update
@@ -22,7 +20,10 @@ void togglePause() {
         startTickChain();
     }
     holdSound(world.playState == Paused);
+    glutPostRedisplay();
 }
+
+namespace {
 
 void toggleHyperspeed() {
     if (world.hyperspeed == 0) {

@@ -7,3 +7,6 @@ void onPassiveMotion(int x, int y);
 void onReshape(int width, int height);
 
 void printHelp();
+// What 'p' does: Playing pauses, any other state plays on; also the page's own
+// pauses (a hidden page, a lost context) and their resumes.
+void togglePause();

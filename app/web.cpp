@@ -1,5 +1,5 @@
 // The browser's own parts: a page has no command line; a page the player does
-// not see pauses, as 'p' pauses it, since browsers slow its timers; a lost
+// not see pauses, as 'p' does, since browsers slow its timers; a lost
 // WebGL context pauses it until the browser gives it back; touch; and the
 // page's mute button. Emscripten's OpenAL starts its audio on the first click,
 // key or touch itself, as browsers require.
@@ -21,7 +21,7 @@ void pauseIfHidden() {
     const bool hidden =
         emscripten_get_visibility_status(&visibility) == EMSCRIPTEN_RESULT_SUCCESS &&
         visibility.hidden;
-    if (hidden && world.playState == Playing) onKeyboard('p', 0, 0);
+    if (hidden && world.playState == Playing) togglePause();
 }
 
 EM_BOOL onVisibilityChange(int, const EmscriptenVisibilityChangeEvent*, void*) {
@@ -36,12 +36,12 @@ bool resumeWhenRestored = false;
 
 EM_BOOL onContextLost(int, const void*, void*) {
     resumeWhenRestored = world.playState == Playing;
-    if (resumeWhenRestored) onKeyboard('p', 0, 0);
+    if (resumeWhenRestored) togglePause();
     return EM_TRUE;
 }
 
 EM_BOOL onContextRestored(int, const void*, void*) {
-    if (resumeWhenRestored && world.playState == Paused) onKeyboard('p', 0, 0);
+    if (resumeWhenRestored && world.playState == Paused) togglePause();
     resumeWhenRestored = false;
     glutPostRedisplay();
     return EM_FALSE;
