@@ -6,6 +6,7 @@
 
 #include <GL/glut.h>
 
+#include "app/pad.h"
 #include "app/startup.h"
 #include "game/weapons.h"
 #include "game/world.h"
@@ -50,6 +51,7 @@ void printHelp() {
 }
 
 void onKeyboard(unsigned char key, int, int) {
+    if (resumedAfterPadLoss()) return;
     switch (key) {
         case ' ':
             fireBullet();
@@ -80,6 +82,7 @@ void onKeyboard(unsigned char key, int, int) {
 }
 
 void onMouse(int button, int state, int, int) {
+    if (state == GLUT_DOWN && resumedAfterPadLoss()) return;
     if (state == GLUT_DOWN && button == GLUT_LEFT_BUTTON) {
         fireBullet();  // from the old aim, before a restart resets it
         if (world.playState == GameOver) {

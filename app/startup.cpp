@@ -8,6 +8,7 @@
 #include <GL/glut.h>
 
 #include "app/input.h"
+#include "app/pad.h"
 #include "app/platform.h"
 #include "assets/mesh.h"
 #include "assets/texture.h"
@@ -92,6 +93,7 @@ void initGame() {
     platformHooks.requestRedisplay = requestRedisplay;
     platformHooks.soundAt = playSound;
     startSound(muted);
+    startPads();  // rumbles beside the sounds
     seedRandom(static_cast<uint32_t>(std::time(nullptr)));
     loadMesh("cessna500.m");
     loadTexture("asteroid.bmp", AsteroidTexture);
@@ -142,7 +144,9 @@ bool playingTickPending() {
 void onTimer(int value) {
     if (value != Playing) return;  // this chain ends here
     if (pendingPlayingTicks > 0) --pendingPlayingTicks;
+    pollPads();  // a press reaches the World at this tick
     updateWorld();
     followWorld();
     armTick(world.playState);
+    if (world.playState != Playing) pollPadsWhileIdle();  // Start or A must still be heard
 }

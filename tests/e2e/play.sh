@@ -24,7 +24,7 @@ cd "$work" && sh -c "$prepare" || exit 1
 cat "$pipe" > "$out" &
 reader=$!
 # shellcheck disable=SC2086  # the wrapper (valgrind and its options) is split on purpose
-timeout $((2 * deadline)) $SKORVANE_UNDER "$game" $SKORVANE_ARGS > "$pipe" &
+timeout -k 10 $((2 * deadline)) $SKORVANE_UNDER "$game" $SKORVANE_ARGS > "$pipe" &
 game_pid=$!
 
 picture() { import -window "$window" -depth 8 rgb:- | cksum; }

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <GL/freeglut.h>
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "app/input.h"
+#include "app/pad.h"
 #include "app/startup.h"
 #include "game/platform_hooks.h"
 #include "game/random.h"
@@ -43,16 +45,16 @@ extern "C" void glRotatef(GLfloat angle, GLfloat x, GLfloat y, GLfloat z) {
 using ArmedTick = std::pair<unsigned, int>;  // milliseconds, the state it carries
 ArmedTick lastArmed;
 int pendingTicks = 0;  // armed and not yet fired, whatever state they carry
-void (*tickCallback)(int) = nullptr;
 void fireTick(int value) {
     --pendingTicks;
-    tickCallback(value);
+    onTimer(value);
 }
+// The ticks only: the pads' slow chain while no tick runs passes through.
 extern "C" void glutTimerFunc(unsigned milliseconds, void (*callback)(int), int value) {
     static const auto arm = real<void (*)(unsigned, void (*)(int), int)>("glutTimerFunc");
+    if (callback != onTimer) return arm(milliseconds, callback, value);
     lastArmed = {milliseconds, value};
     ++pendingTicks;
-    tickCallback = callback;
     arm(milliseconds, fireTick, value);
 }
 
@@ -292,6 +294,172 @@ TEST_F(Game, PauseAndResumeWithinOneTickKeepOneChainOf41Milliseconds) {
     ticks = 0;
     EXPECT_TRUE(runUntil([] { return pendingTicks == 0; }));
     EXPECT_EQ(ticks, 1) << "one more update, the one already pending";
+}
+
+constexpr int leftTrigger = SDL_CONTROLLER_BUTTON_MAX + SDL_CONTROLLER_AXIS_TRIGGERLEFT;
+constexpr int rightTrigger = SDL_CONTROLLER_BUTTON_MAX + SDL_CONTROLLER_AXIS_TRIGGERRIGHT;
+
+// A pad as SDL's virtual game controller, plugged in for the test's length: its
+// buttons and axes in SDL's own order. The game reads it at pollPads.
+class Pad {
+public:
+    Pad() {
+        SDL_VirtualJoystickDesc pad{};
+        pad.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        pad.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        pad.naxes = SDL_CONTROLLER_AXIS_MAX, pad.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        joystick = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&pad));
+        hold(leftTrigger, false).hold(rightTrigger, false);
+        pollPads();  // the game opens it
+    }
+    ~Pad() { unplug(); }
+    Pad& stick(float x, float y) {
+        SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_LEFTX, Sint16(x * 32767));
+        SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_LEFTY, Sint16(y * 32767));
+        return *this;
+    }
+    Pad& hold(int button, bool down = true) {  // a trigger is an axis
+        if (button >= SDL_CONTROLLER_BUTTON_MAX)
+            SDL_JoystickSetVirtualAxis(joystick, button - SDL_CONTROLLER_BUTTON_MAX,
+                                       down ? 32767 : -32768);
+        else
+            SDL_JoystickSetVirtualButton(joystick, button, down);
+        return *this;
+    }
+    void unplug() {
+        for (int i = 0; joystick != nullptr && i < SDL_NumJoysticks(); ++i)
+            if (SDL_JoystickGetDeviceInstanceID(i) == SDL_JoystickInstanceID(joystick)) {
+                SDL_JoystickClose(joystick);
+                SDL_JoystickDetachVirtual(i);
+                joystick = nullptr;
+            }
+    }
+
+private:
+    SDL_Joystick* joystick = nullptr;
+};
+
+// A new game's pointer rests in a corner until it moves: here, at the centre.
+void newGameAtCentre() {
+    seedRandom(1), newGame(), clearSky();
+    world.mouseX = world.prevMouseX = world.mouseY = world.prevMouseY = 250;
+}
+
+void tickWithPad(int count = 1) {
+    for (int i = 0; i < count; ++i) pollPads(), updateWorld();
+}
+
+// Beyond the dead zone the aim turns at the one rate the pointer resting at
+// that edge gives, and the stick's travel banks or pitches the craft as the
+// pointer's move across the window would; within it, nothing.
+TEST_F(Game, TheStickSteersAsThePointerDoesBeyondItsDeadZone) {
+    const struct {
+        float x, y;
+        float aimX, aimY, roll, pitch;  // after four ticks held
+    } cases[] = {
+        {1, 0, 1, 0, -50, 0},         {-1, 0, -1, 0, 50, 0},      {0, -1, 0, 1, 0, 12.5f},
+        {0, 1, 0, -1, 0, -50.0f / 3}, {0.1f, -0.12f, 0, 0, 0, 0}, {0.2f, 0, 1, 0, -3, 0},
+    };
+    for (const auto& c : cases) {
+        newGameAtCentre();
+        Pad pad;
+        pad.stick(c.x, c.y);
+        tickWithPad(4);
+        EXPECT_FLOAT_EQ(world.aimX, c.aimX) << c.x << " " << c.y;
+        EXPECT_FLOAT_EQ(world.aimY, c.aimY) << c.x << " " << c.y;
+        EXPECT_NEAR(world.craftRoll, c.roll, 0.5f) << c.x << " " << c.y;
+        EXPECT_NEAR(world.craftPitch, c.pitch, 0.5f) << c.x << " " << c.y;
+        pad.stick(0, 0);
+        tickWithPad();  // back to rest, as the pointer's move back to the centre
+        const float aimX = world.aimX, aimY = world.aimY;
+        tickWithPad(3);
+        EXPECT_TRUE(world.aimX == aimX && world.aimY == aimY) << "at rest it steers nowhere";
+    }
+}
+
+TEST_F(Game, EachButtonActsOncePerPress) {
+    const std::string help = "\nSkorvane\n Left Click:";
+    const struct {
+        int button;
+        bool (*acted)();
+    } cases[] = {
+        {SDL_CONTROLLER_BUTTON_A, [] { return world.bullets[0].alive && !world.bullets[1].alive; }},
+        {rightTrigger, [] { return world.bullets[0].alive && !world.bullets[1].alive; }},
+        {SDL_CONTROLLER_BUTTON_B, [] { return world.rockets[0].alive && !world.rockets[1].alive; }},
+        {leftTrigger, [] { return world.rockets[0].alive && !world.rockets[1].alive; }},
+        {SDL_CONTROLLER_BUTTON_Y, [] { return world.hyperspeed == 1; }},
+        {SDL_CONTROLLER_BUTTON_START, [] { return world.playState == Playing; }},
+        {SDL_CONTROLLER_BUTTON_BACK, [] { return true; }},
+        {SDL_CONTROLLER_BUTTON_X,
+         [] {
+             return !world.bullets[0].alive && !world.rockets[0].alive && world.hyperspeed == 0 &&
+                    world.playState == Paused;
+         }},
+    };
+    Pad pad;
+    for (const auto& c : cases) {
+        seedRandom(1), newGame(), clearSky();
+        world.playState = Paused;
+        testing::internal::CaptureStdout();
+        pad.hold(c.button);
+        tickWithPad(2);  // held over two reads
+        pad.hold(c.button, false);
+        pollPads();
+        const bool helped = testing::internal::GetCapturedStdout().rfind(help, 0) == 0;
+        EXPECT_TRUE(c.acted() && helped == (c.button == SDL_CONTROLLER_BUTTON_BACK)) << c.button;
+    }
+    world.playState = Paused;
+}
+
+// Through the game's own loop: a pad plugged in mid-game fires at the next
+// tick, and at "GAME OVER", with no tick running, its A starts a new game.
+TEST_F(Game, APadPluggedInMidGamePlaysAndStartsTheNextGame) {
+    world.playState = Playing;
+    startTickChain();
+    Pad pad;
+    pad.hold(SDL_CONTROLLER_BUTTON_B);
+    EXPECT_TRUE(runUntil([] { return world.rockets[0].alive == 1; }));
+    world.playState = GameOver, world.lives = 0;
+    ASSERT_TRUE(runUntil([] { return pendingTicks == 0; }));
+    pad.hold(SDL_CONTROLLER_BUTTON_A);
+    EXPECT_TRUE(runUntil([] { return world.playState == Playing && world.lives == 5; }));
+    world.playState = Paused;
+}
+
+// Two pads: either plays, and only the loss of the one in use pauses; then
+// any key resumes, and does nothing else.
+TEST_F(Game, UnpluggingThePadInUsePausesTheGame) {
+    world.playState = Playing;
+    startTickChain();
+    Pad idle, used;
+    used.hold(SDL_CONTROLLER_BUTTON_A);
+    ASSERT_TRUE(runUntil([] { return world.bullets[0].alive == 1; }));
+    idle.unplug();
+    EXPECT_TRUE(runUntil([] { return ticks > 3; }));
+    EXPECT_EQ(world.playState, Playing);
+    used.unplug();
+    EXPECT_TRUE(runUntil([] { return world.playState == Paused; }));
+    onKeyboard('r', 0, 0);
+    EXPECT_TRUE(world.playState == Playing && world.rockets[0].alive == 0);
+    world.playState = Paused;
+}
+
+// Whichever moved last steers: the pointer takes over from a held stick
+// (whose place turns no craft), and the stick's next move takes it back.
+TEST_F(Game, ThePointerTakesOverFromTheStickAndBack) {
+    newGameAtCentre();
+    Pad pad;
+    pad.stick(1, 0);
+    tickWithPad();
+    onPassiveMotion(250, 250);
+    tickWithPad(3);
+    EXPECT_FLOAT_EQ(world.aimX, 0.25f)
+        << "the pointer at the centre holds the aim; the stick is held";
+    EXPECT_FLOAT_EQ(world.craftRoll, -35)
+        << "levelling: the pointer's jump from the stick banks nothing";
+    pad.stick(-1, 0);
+    tickWithPad(2);
+    EXPECT_FLOAT_EQ(world.aimX, -0.25f);
 }
 
 }  // namespace
