@@ -251,6 +251,40 @@ const checks = {
     assert(Math.abs(wide / high - upWide / upHigh) * high <= 2, 'no distortion');
   },
 
+  // Pads scripted by hook.js: one without the standard layout is ignored, with
+  // one line; a standard one plugged in mid-game is said on the page, fires,
+  // pauses and, with no tick running, resumes with Start, steers with its
+  // stick, and unplugged pauses the game until a key.
+  async pad() {
+    const {page} = await openGame(folder, messages);
+    const crosshair = f => [[250, 244], [250, 256], [244, 250], [256, 250]].every(([x, y]) => lit(f.at(x, y)));
+    const note = text => page.waitForFunction(t => document.getElementById('pad-note').textContent === t, {}, text);
+    const press = async (button, done, what) => {
+      await page.evaluate(b => padButton(1, b, true), button);
+      const shown = await frameUntil(page, done, what);
+      await page.evaluate(b => padButton(1, b, false), button);
+      return shown;
+    };
+    await page.evaluate(() => (plugPad('') , padButton(0, 1, true)));
+    await frames(page, 20);
+    assert(rocketsBar(await frame(page)) >= 74, 'no rocket from a pad without the standard layout');
+    assert.strictEqual(messages.filter(([, text]) => /pad ignored/.test(text)).length, 1);
+    await page.evaluate(() => plugPad());
+    await note('Pad connected');
+    await press(1, f => rocketsBar(f) <= 51, 'a rocket from B');
+    await press(9, f => !crosshair(f), 'paused by Start');
+    await page.waitForFunction(() => Module._showLoneAsteroidForTest() === 1, {polling: 100});
+    const lone = await frameUntil(page, f => litBox(f)[0] > 0.06 * f.width, 'the lone asteroid');
+    await press(9, crosshair, 'resumed by Start');
+    await page.evaluate(() => padStick(1, 1, 0));
+    await frameUntil(page, f => litBox(f)[2] < litBox(lone)[2] - 60, 'the world shifted left, after the aim');
+    await page.evaluate(() => unplugPad(1));
+    await note('Pad unplugged');
+    await frameUntil(page, f => !crosshair(f), 'paused when the pad in use left');
+    await page.keyboard.press('x');
+    await frameUntil(page, crosshair, 'resumed by a key');
+  },
+
   // A start that fails says why on the page: with no WebGL, and with a picture
   // of 8 bits a pixel (fire.bmp's header changed on its way to the page); and
   // so does a game whose context is lost for good.

@@ -1,6 +1,6 @@
 // Served first in the page: keeps the console's lines and the page's errors for an
-// engine whose driver hears no console, and the game's WEBGL_lose_context (a lost
-// context gives no extension) to take its context away and give it back.
+// engine whose driver hears no console, the game's WEBGL_lose_context (a lost
+// context gives no extension) to take its context away and give it back, and pads.
 'use strict';
 window.gameContext = () => gameContext.kept || (gameContext.kept = document.getElementById('game')
     .getContext('webgl').getExtension('WEBGL_lose_context'));
@@ -11,3 +11,23 @@ for (const type of ['log', 'info', 'warn', 'error', 'debug']) {
 }
 addEventListener('error', e => testMessages.push(['pageerror', e.message]));
 addEventListener('unhandledrejection', e => testMessages.push(['pageerror', String(e.reason)]));
+// Scripted pads in place of the Gamepad API: plugPad(mapping) connects one and
+// returns its index; padButton(index, button, down), padStick(index, x, y) and
+// unplugPad(index) play it, as a browser's own pads would show it.
+const pads = [];
+Object.defineProperty(navigator, 'getGamepads', {value: () => pads.slice()});
+const sendPad = (type, gamepad) => dispatchEvent(Object.assign(new Event(type), {gamepad}));
+window.plugPad = (mapping = 'standard') => {
+  const pad = {id: 'scripted pad', index: pads.length, mapping, connected: true, timestamp: 0, axes: [0, 0, 0, 0],
+               buttons: Array.from({length: 17}, () => ({pressed: false, value: 0}))};
+  pads.push(pad);
+  sendPad('gamepadconnected', pad);
+  return pad.index;
+};
+window.padButton = (index, button, down) => Object.assign(pads[index].buttons[button], {pressed: down, value: +down});
+window.padStick = (index, x, y) => pads[index].axes.splice(0, 2, x, y);
+window.unplugPad = index => {
+  const pad = pads[index];
+  pads[index] = null, pad.connected = false;
+  sendPad('gamepaddisconnected', pad);
+};

@@ -1,6 +1,7 @@
 // The page's script: starts the downloads, makes the game's WebGL context and
 // hands both to the game's script; shows the game's output, its end and its
-// failures; fullscreen; mute. index.html names the build's files (data-game).
+// failures; fullscreen; mute; a pad coming and going. index.html names the
+// build's files (data-game).
 (function() {
   'use strict';
   var files = document.currentScript.dataset.game;  // e.g. skorvane.1a2b3c4d5e6f
@@ -174,6 +175,18 @@
     var act = pageKeys[String(event.key).toLowerCase()];
     if (act && !event.repeat && !event.ctrlKey && !event.altKey && !event.metaKey) act();
   });
+
+  // A pad plugged in or out is said for a few seconds; one without the
+  // standard layout, which the game ignores, is left to the console.
+  var padNote = document.getElementById('pad-note'), padNoteShown = null;
+  function notePad(event, what) {
+    if (event.gamepad.mapping !== 'standard') return;
+    padNote.textContent = what;
+    clearTimeout(padNoteShown);
+    padNoteShown = setTimeout(function() { padNote.textContent = ''; }, 4000);
+  }
+  window.addEventListener('gamepadconnected', function(event) { notePad(event, 'Pad connected'); });
+  window.addEventListener('gamepaddisconnected', function(event) { notePad(event, 'Pad unplugged'); });
 
   // The game's script starts once it can have its data files.
   data.then(function(packed) {
