@@ -92,9 +92,13 @@ void onMouse(int button, int state, int, int) {
     glutPostRedisplay();
 }
 
-void onPassiveMotion(int x, int y) {
+void recordPointer(int x, int y) {
     world.mouseX = x;
     world.mouseY = world.windowHeight - y - 1;  // row 0 is the bottom one
+}
+
+void onPassiveMotion(int x, int y) {
+    recordPointer(x, y);
     glutPostRedisplay();
 }
 

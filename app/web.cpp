@@ -71,7 +71,7 @@ void moveFinger(Finger& finger, const EmscriptenTouchPoint& t, bool steers) {
     finger.moved = finger.moved || std::labs(t.targetX - finger.x) > tapPixels ||
                    std::labs(t.targetY - finger.y) > tapPixels;
     if (!steers || !finger.moved) return;
-    onPassiveMotion(int(t.targetX), int(t.targetY));
+    recordPointer(int(t.targetX), int(t.targetY));
     if (first) world.prevMouseX = world.mouseX, world.prevMouseY = world.mouseY;
 }
 
@@ -124,6 +124,9 @@ void prepareWindow() {
     static const unsigned char keys[] = {'r', 'p', 's', 'h'};
     static const char* const buttons[] = {"#rocket", "#pause", "#hyperspeed", "#help"};
     pauseIfHidden();
+    // A frame costs a phone's battery: the pointer asks for none, since the
+    // tick turns its moves into aim and asks for the frame that shows it.
+    glutPassiveMotionFunc(recordPointer);
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, onVisibilityChange);
     emscripten_set_webglcontextlost_callback("#game", nullptr, EM_FALSE, onContextLost);
     emscripten_set_webglcontextrestored_callback("#game", nullptr, EM_FALSE, onContextRestored);

@@ -1,6 +1,7 @@
 // Served first in the page: keeps the console's lines and the page's errors for an
-// engine whose driver hears no console, and the game's WEBGL_lose_context (a lost
-// context gives no extension) to take its context away and give it back.
+// engine whose driver hears no console, says what the page's policy blocked, and keeps
+// the game's WEBGL_lose_context (a lost context gives no extension) to take its
+// context away and give it back.
 'use strict';
 window.gameContext = () => gameContext.kept || (gameContext.kept = document.getElementById('game')
     .getContext('webgl').getExtension('WEBGL_lose_context'));
@@ -10,4 +11,21 @@ for (const type of ['log', 'info', 'warn', 'error', 'debug']) {
   console[type] = (...args) => (testMessages.push([type, args.join(' ')]), print.apply(console, args));
 }
 addEventListener('error', e => testMessages.push(['pageerror', e.message]));
+addEventListener('securitypolicyviolation', e => console.error(`CSP violation: ${e.violatedDirective} ${e.blockedURI}`));
 addEventListener('unhandledrejection', e => testMessages.push(['pageerror', String(e.reason)]));
+// Touch and wheel listeners that are not passive hold up the page's scrolling:
+// each is kept with whether it cancelled its event whenever it ran.
+window.blockingListeners = [];
+const addListener = EventTarget.prototype.addEventListener;
+EventTarget.prototype.addEventListener = function(type, listener, options) {
+  const passive = typeof options === 'object' && options !== null && options.passive;
+  if (!/^(touchstart|touchmove|wheel|mousewheel)$/.test(type) || passive || typeof listener !== 'function')
+    return addListener.call(this, type, listener, options);
+  const kept = {type, ran: 0, cancelled: 0};
+  blockingListeners.push(kept);
+  return addListener.call(this, type, function(event) {
+    const result = listener.apply(this, arguments);
+    kept.ran += 1, kept.cancelled += event.defaultPrevented ? 1 : 0;
+    return result;
+  }, options);
+};

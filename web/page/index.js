@@ -17,6 +17,7 @@
   // The page says why the game is over and offers, if anything, a new start.
   function stop(text, button) {
     state = 'ended';
+    if (window.Module && Module._layerEnd) Module._layerEnd();
     message.textContent = text;
     progress.hidden = true;
     again.textContent = button || '';
@@ -146,10 +147,19 @@
     button.addEventListener('click', toggleFullscreen);
   });
 
+  // The player's choices, kept for the next visit where the browser lets the
+  // page keep site data; where it refuses, they last for this visit.
+  function remembered(key) {
+    try { return localStorage.getItem(key); } catch (refused) { return null; }
+  }
+  function remember(key, value) {
+    try { localStorage.setItem(key, value); } catch (refused) {}
+  }
+
   // Sound off or on: the Mute button, or 'm'. The choice is kept for the next
   // visit and given to the game once it runs.
   var mute = document.getElementById('mute');
-  var muted = localStorage.getItem('skorvane.muted') === '1';
+  var muted = remembered('skorvane.muted') === '1';
   function applyMute() {
     mute.setAttribute('aria-pressed', String(muted));
     mute.textContent = muted ? 'Unmute (m)' : 'Mute (m)';
@@ -157,7 +167,7 @@
   }
   function toggleMute() {
     muted = !muted;
-    localStorage.setItem('skorvane.muted', muted ? '1' : '0');
+    remember('skorvane.muted', muted ? '1' : '0');
     applyMute();
     game.focus();  // keys go on to the game, not to the button
   }
