@@ -17,7 +17,7 @@
   // The page says why the game is over and offers, if anything, a new start.
   function stop(text, button) {
     state = 'ended';
-    if (window.Module && Module._layerEnd) Module._layerEnd();
+    if (window.Module && Module.calledRun) Module._layerEnd();  // once the game runs
     message.textContent = text;
     progress.hidden = true;
     again.textContent = button || '';
