@@ -70,6 +70,8 @@ int main(int argc, char** argv) {
     {
         QuietStdout quiet;
         initGame();
+        while (!setUpSound(false)) {  // as the timers after the first frame do
+        }
     }
     while (world.windowWidth == 0) glutMainLoopEvent();  // mapped and reshaped
     seedRandom(20261206u);                               // the same asteroids every run
