@@ -92,6 +92,12 @@ Clock::time_point holdSince;
 ALuint held[sourceCount];
 int heldCount = 0;
 
+// One at a time: Emscripten 3.1.6's alSourcePlayv and its kin pass a source's
+// name where they need the source, and fail.
+void each(int count, const ALuint* list, void (*act)(ALuint)) {
+    for (int i = 0; i < count; ++i) act(list[i]);
+}
+
 ALint stateOf(int i) {
     ALint state;
     alGetSourcei(sources[i], AL_SOURCE_STATE, &state);
@@ -230,8 +236,8 @@ void setUpSource(int i, int buffer, bool relative) {
 // a few more in the first seconds, then reuses them.
 void warmUp() {
     for (ALuint source : sources) alSourcef(source, AL_GAIN, 0.0f);
-    alSourcePlayv(sourceCount, sources);
-    alSourceStopv(sourceCount, sources);
+    each(sourceCount, sources, alSourcePlay);
+    each(sourceCount, sources, alSourceStop);
     for (int i = 0; i < firstMusic; ++i) alSourcef(sources[i], AL_GAIN, 1.0f);
 }
 
@@ -289,10 +295,10 @@ void followHold(Clock::time_point now) {
     } else if (paused && hold == Fading && now - holdSince >= fadeTime) {
         for (int i = 0; i < sourceCount; ++i)
             if (stateOf(i) == AL_PLAYING && !waiting(i)) held[heldCount++] = sources[i];
-        alSourcePausev(heldCount, held);
+        each(heldCount, held, alSourcePause);
         hold = Holding;
     } else if (!paused && hold != Open) {
-        alSourcePlayv(heldCount, held);
+        each(heldCount, held, alSourcePlay);
         heldCount = 0, hold = Open;
         applyGain();
     }
