@@ -26,7 +26,7 @@ awk '
     target["BM_Mesh1300kTriangles"] = ">= 150 MB/s"
     target["BM_Bmp1024"] = "<= 2 ms"
     target["BM_MusicSynthesis"] = "after the first frame, a level a tick"
-    printf "%-24s %14s   %s\n", "benchmark", "median", "target"
+    printf "%-26s %14s   %s\n", "benchmark", "median", "target"
   }
   { value = $2; gsub(/[",]/, "", value) }
   /"name":/ { name = value; sub(/_median$/, "", name); sub(/\/real_time$/, "", name)
