@@ -19,7 +19,7 @@ void togglePause() {
         world.playState = Playing;  // in GameOver the finished game runs on
         startTickChain();
     }
-    holdSound(world.playState == Paused);
+    followWorld();  // the sound fades out at once, or goes on
     glutPostRedisplay();
 }
 

@@ -1,8 +1,8 @@
 // The browser's own parts: a page has no command line; a page the player does
 // not see pauses, as 'p' does, since browsers slow its timers; a lost
 // WebGL context pauses it until the browser gives it back; touch; and the
-// page's mute button. Emscripten's OpenAL starts its audio on the first click,
-// key or touch itself, as browsers require.
+// page's mute and music buttons. The page resumes Emscripten's OpenAL's audio
+// on the events that may start it (index.js).
 #include <GL/glut.h>
 #include <emscripten.h>
 #include <emscripten/html5.h>
@@ -112,6 +112,11 @@ EM_BOOL onButton(int, const EmscriptenTouchEvent*, void* key) {
 // The page's mute button and its 'm' call this; the page keeps the choice.
 extern "C" EMSCRIPTEN_KEEPALIVE void skorvane_mute(int muted) {
     setSoundGain(muted ? 0.0f : 1.0f);
+}
+
+// The page's music button and its 'n' call this; the page keeps the choice.
+extern "C" EMSCRIPTEN_KEEPALIVE void skorvane_music(int on) {
+    setMusicOn(on != 0);
 }
 
 bool answeredInfoOption(int, char**) {

@@ -154,7 +154,9 @@ const checks = {
   },
 
   // What reaches the speakers, through an analyser the test puts beside each
-  // context's output: nothing before the first gesture, a bullet after a click,
+  // context's output: nothing before the first gesture, then the music and a
+  // bullet; the music off by its button, the bullets still heard, and still off
+  // after a reload; on again by 'n'; the context suspended, a click resumes it;
   // nothing once muted, nor after a reload, which keeps the choice.
   async sound() {
     const listen = () => {
@@ -170,15 +172,32 @@ const checks = {
       }));
     };
     const {page, at} = await openGame(folder, messages, {hook: listen});
+    const until = (what, test) => page.waitForFunction(test, {polling: 'raf', timeout: 10000}).catch(() => {
+      throw new Error(`never ${what}`);
+    });
+    const shoot = () => page.mouse.click(...at(250, 250));
+    const running = () => page.waitForFunction(() => document.getElementById('notice').hidden && Module.audioContext);
     await frames(page, 30);
     assert.strictEqual(await page.evaluate(() => loudest()), 0, 'nothing before the first gesture');
-    await page.mouse.click(...at(250, 250));
-    await page.waitForFunction(() => loudest() > 0.01, {polling: 'raf', timeout: 10000});
+    await shoot();
+    await until('heard after a click', () => loudest() > 0.01);
+    await page.click('#music');
+    await until('quiet without the music', () => loudest() === 0);
+    await shoot();
+    await until('a bullet heard without the music', () => loudest() > 0.01);
+    await page.reload(), await running(), await shoot();
+    await until('a bullet heard after the reload', () => loudest() > 0.01);
+    await until('quiet: the music still off after the reload', () => loudest() === 0);
+    await page.keyboard.press('n');
+    await until('the music on again', () => loudest() > 0.01);
+    await page.evaluate(() => Module.audioContext.suspend());
+    await shoot();
+    await until('resumed by a click', () => Module.audioContext.state === 'running' && loudest() > 0.01);
     await page.click('#mute');
     for (const reload of [false, true]) {
-      if (reload) await page.reload(), await page.waitForFunction(() => document.getElementById('notice').hidden);
+      if (reload) await page.reload(), await running();
       for (let shot = 0; shot < 10; ++shot) {
-        await page.mouse.click(...at(250, 250));
+        await shoot();
         await frames(page, 3);
         assert.strictEqual(await page.evaluate(() => loudest()), 0, `muted, shot ${shot}, reloaded ${reload}`);
       }
@@ -215,6 +234,14 @@ const checks = {
       await turn({...phone, width: 844, height: 390});
       await page.screenshot({path: `${files[0]}-turned.png`});
       await turn(phone);
+    }
+    // Audio waits for a gesture: the first tap on the game starts it (in
+    // Chromium alone: under its driver Firefox's context did not resume on a
+    // tap, for a cause not yet found).
+    if (process.env.SKORVANE_ENGINE === 'chromium') {
+      await page.waitForFunction(() => Module.audioContext, {polling: 100});
+      await page.touchscreen.tap(...at(width / 2, height / 2));
+      await page.waitForFunction(() => Module.audioContext.state === 'running', {polling: 100});
     }
     // The scene for what follows refuses to show while a tick of a running game is pending.
     const showLone = () => page.waitForFunction(() => Module._showLoneAsteroidForTest() === 1, {polling: 100});

@@ -1,6 +1,6 @@
 // The page's script: starts the downloads, makes the game's WebGL context and
 // hands both to the game's script; shows the game's output, its end and its
-// failures; fullscreen; mute. index.html names the build's files (data-game).
+// failures; fullscreen; mute and music; the audio resumed. index.html names the build's files (data-game).
 (function() {
   'use strict';
   var files = document.currentScript.dataset.game;  // e.g. skorvane.1a2b3c4d5e6f
@@ -100,6 +100,7 @@
       notice.hidden = true;
       game.focus();
       applyMute();
+      applyMusic();
     },
     // A page cannot close itself: 'q' (status 0) ends the game on the page.
     onExit: function(status) {
@@ -174,11 +175,43 @@
   mute.addEventListener('click', toggleMute);
   applyMute();
 
+  // The music off or on, the other sounds kept: the Music button, or 'n'. Kept
+  // as mute is; a browser that keeps no site data plays with the music on.
+  var music = document.getElementById('music');
+  var musicOff = false;
+  try { musicOff = localStorage.getItem('skorvane.music') === 'off'; } catch (e) {}
+  function applyMusic() {
+    music.setAttribute('aria-pressed', String(musicOff));
+    music.textContent = musicOff ? 'Music on (n)' : 'Music off (n)';
+    if (state === 'playing') Module._skorvane_music(musicOff ? 0 : 1);
+  }
+  function toggleMusic() {
+    musicOff = !musicOff;
+    try { localStorage.setItem('skorvane.music', musicOff ? 'off' : 'on'); } catch (e) {}
+    applyMusic();
+    game.focus();  // keys go on to the game, not to the button
+  }
+  music.addEventListener('click', toggleMusic);
+  applyMusic();
+
+  // The browser may hold the game's audio back (before the first gesture, for
+  // a phone call, in a background tab): it is resumed on each event that may
+  // start it, and when the page is seen again.
+  function resumeAudio() {
+    var audio = Module.audioContext;
+    if (audio && audio.state !== 'running' && !document.hidden) audio.resume().catch(function() {});
+  }
+  ['touchend', 'pointerup', 'mousedown', 'keydown'].forEach(function(type) {
+    window.addEventListener(type, resumeAudio, true);
+  });
+  document.addEventListener('visibilitychange', resumeAudio);
+
   // The page's own keys, in either case, not repeated while held and never
   // with a modifier; the game ignores them.
   var pageKeys = {
     f: function() { if (document.fullscreenEnabled && state === 'playing') toggleFullscreen(); },
     m: toggleMute,
+    n: toggleMusic,
   };
   window.addEventListener('keydown', function(event) {
     var act = pageKeys[String(event.key).toLowerCase()];
