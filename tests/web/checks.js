@@ -102,6 +102,8 @@ const checks = {
     await frameUntil(page, f => !f.rgb.equals(playing.rgb) && rocketsBar(f) >= 74, 'the game moving again');
 
     await page.keyboard.press('p');
+    await page.waitForFunction(() => Module._tickPendingForTest() === 0);  // its last update has run
+    await frames(page, 3);  // and its frame, and the frame that settles its lights
     const paused = await frameUntil(page, f => !lit(f.at(250, 244)), 'no crosshair once paused');
     await frames(page, 10);  // a running game would have ticked meanwhile
     assert(paused.rgb.equals((await frame(page)).rgb), 'frozen while paused');
@@ -289,6 +291,7 @@ const checks = {
     const noWebgl = await openGame(folder, messages, {webgl: false, ready: notice});
     assert.strictEqual(await noWebgl.page.evaluate(notice),
                        'The game cannot start: this browser gives it no WebGL to draw with.');
+    await noWebgl.close();  // one browser at a time, on a busy machine
     const packed = fs.readdirSync(`${folder}/page`).find(name => name.endsWith('.data.gz'));
     const data = zlib.gunzipSync(fs.readFileSync(`${folder}/page/${packed}`));
     data[data.indexOf(fs.readFileSync(`${folder}/data/fire.bmp`)) + 28] = 8;
@@ -296,6 +299,7 @@ const checks = {
         change: copy => fs.writeFileSync(`${copy}/${packed}`, zlib.gzipSync(data))});
     assert.strictEqual(await broken.page.evaluate(notice), 'The game could not start: ' +
                        'Bpp from fire.bmp is not 24: 8 (exit status 1)');
+    await broken.close();
     const lost = await openGame(folder, messages);  // a context lost and never given back
     await lost.page.evaluate(() => gameContext().loseContext());
     await lost.page.waitForFunction(() => !document.getElementById('notice').hidden, {polling: 100});
