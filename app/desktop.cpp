@@ -11,14 +11,16 @@
 namespace {
 
 const char usage[] =
-    "Usage: skorvane [--help | --version | --mute | GLUT options such as -display DISPLAY]\n"
+    "Usage: skorvane [--help | --version | --mute | --no-music | GLUT options such as\n"
+    "                 -display DISPLAY]\n"
     "\n"
     "Skorvane is a 3-D arcade shooter: steer through a streaming starfield and\n"
     "shoot the tumbling asteroids with bullets and rockets, through five levels\n"
     "with five lives.\n"
     "\n"
     "Options:\n"
-    "  --mute  play silent, with no sound device opened\n"
+    "  --mute      play silent, with no sound device opened\n"
+    "  --no-music  play the sound effects without the music\n"
     "\n"
     "Controls:\n"
     "  move the pointer  steer the aim point; rest it near an edge to keep turning\n"

@@ -20,7 +20,7 @@ void togglePause() {
         world.playState = Playing;  // in GameOver the finished game runs on
         startTickChain();
     }
-    holdSound(world.playState == Paused);
+    followWorld();  // the sound fades out at once, or goes on
     glutPostRedisplay();
 }
 
@@ -95,9 +95,13 @@ void onMouse(int button, int state, int, int) {
     glutPostRedisplay();
 }
 
-void onPassiveMotion(int x, int y) {
+void recordPointer(int x, int y) {
     world.mouseX = x;
     world.mouseY = world.windowHeight - y - 1;  // row 0 is the bottom one
+}
+
+void onPassiveMotion(int x, int y) {
+    recordPointer(x, y);
     glutPostRedisplay();
 }
 

@@ -4,6 +4,8 @@
 void onKeyboard(unsigned char key, int x, int y);
 void onMouse(int button, int state, int x, int y);
 void onPassiveMotion(int x, int y);
+// The pointer's place in the World alone: nothing drawn shows it before the next tick.
+void recordPointer(int x, int y);
 void onReshape(int width, int height);
 
 void printHelp();

@@ -27,13 +27,18 @@ constexpr unsigned int tickPeriodMs = 41;
 int pendingPlayingTicks = 0;
 
 bool muted = false;
+bool framesShown = false;
+bool soundReady = false;
 
-// --mute plays silent and opens no device; GLUT never sees it.
-void takeMuteOption(int& argc, char** argv) {
+// --mute plays silent and opens no device, --no-music keeps the effects
+// alone; GLUT never sees either.
+void takeSoundOptions(int& argc, char** argv) {
     int kept = 1;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--mute") == 0) {
             muted = true;
+        } else if (std::strcmp(argv[i], "--no-music") == 0) {
+            setMusicOn(false);
         } else {
             argv[kept++] = argv[i];
         }
@@ -50,6 +55,17 @@ void requestRedisplay() {
     glutPostRedisplay();
 }
 
+void showFrame() {
+    onDisplay();
+    framesShown = true;
+}
+
+// Sound waits for the first frame, which needs none of it: the synthesizer
+// and the device's set-up come in pieces on the timers after it.
+void setUpSoundAfterFirstFrame() {
+    if (!soundReady && framesShown) soundReady = setUpSound(muted);
+}
+
 void setLightColours(GLenum light, const GLfloat* ambient, const GLfloat* diffuse,
                      const GLfloat* specular) {
     glLightfv(light, GL_DIFFUSE, diffuse);
@@ -60,7 +76,7 @@ void setLightColours(GLenum light, const GLfloat* ambient, const GLfloat* diffus
 }  // namespace
 
 void startGame(int& argc, char** argv) {
-    takeMuteOption(argc, argv);
+    takeSoundOptions(argc, argv);
     glutInit(&argc, argv);
     createGameWindow();
     registerCallbacks();
@@ -80,7 +96,7 @@ void createGameWindow() {
 }
 
 void registerCallbacks() {
-    glutDisplayFunc(onDisplay);
+    glutDisplayFunc(showFrame);
     glutMouseFunc(onMouse);
     glutKeyboardFunc(onKeyboard);
     glutReshapeFunc(onReshape);
@@ -92,7 +108,6 @@ void initGame() {
     platformHooks.disableRocketLight = switchOffRocketLight;
     platformHooks.requestRedisplay = requestRedisplay;
     platformHooks.soundAt = playSound;
-    startSound(muted);
     startPads();  // rumbles beside the sounds
     seedRandom(static_cast<uint32_t>(std::time(nullptr)));
     loadMesh("cessna500.m");
@@ -141,12 +156,17 @@ bool playingTickPending() {
     return pendingPlayingTicks > 0;
 }
 
+// A tick carrying another state ends its chain, but sound still follows it:
+// the last ticks after a pause or "GAME OVER" finish the fades.
 void onTimer(int value) {
-    if (value != Playing) return;  // this chain ends here
-    if (pendingPlayingTicks > 0) --pendingPlayingTicks;
-    pollPads();  // a press reaches the World at this tick
-    updateWorld();
+    if (value == Playing) {
+        if (pendingPlayingTicks > 0) --pendingPlayingTicks;
+        pollPads();  // a press reaches the World at this tick
+        updateWorld();
+    }
+    setUpSoundAfterFirstFrame();
     followWorld();
+    if (value != Playing) return;
     armTick(world.playState);
     if (world.playState != Playing) pollPadsWhileIdle();  // Start or A must still be heard
 }

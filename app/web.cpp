@@ -1,8 +1,8 @@
 // The browser's own parts: a page has no command line; a page the player does
 // not see pauses, as 'p' does, since browsers slow its timers; a lost
 // WebGL context pauses it until the browser gives it back; touch; and the
-// page's mute button. Emscripten's OpenAL starts its audio on the first click,
-// key or touch itself, as browsers require.
+// page's mute and music buttons. The page resumes Emscripten's OpenAL's audio
+// on the events that may start it (index.js).
 #include <GL/glut.h>
 #include <emscripten.h>
 #include <emscripten/html5.h>
@@ -71,7 +71,7 @@ void moveFinger(Finger& finger, const EmscriptenTouchPoint& t, bool steers) {
     finger.moved = finger.moved || std::labs(t.targetX - finger.x) > tapPixels ||
                    std::labs(t.targetY - finger.y) > tapPixels;
     if (!steers || !finger.moved) return;
-    onPassiveMotion(int(t.targetX), int(t.targetY));
+    recordPointer(int(t.targetX), int(t.targetY));
     if (first) world.prevMouseX = world.mouseX, world.prevMouseY = world.mouseY;
 }
 
@@ -114,6 +114,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE void skorvane_mute(int muted) {
     setSoundGain(muted ? 0.0f : 1.0f);
 }
 
+// The page's music button and its 'n' call this; the page keeps the choice.
+extern "C" EMSCRIPTEN_KEEPALIVE void skorvane_music(int on) {
+    setMusicOn(on != 0);
+}
+
 bool answeredInfoOption(int, char**) {
     return false;
 }
@@ -124,6 +129,9 @@ void prepareWindow() {
     static const unsigned char keys[] = {'r', 'p', 's', 'h'};
     static const char* const buttons[] = {"#rocket", "#pause", "#hyperspeed", "#help"};
     pauseIfHidden();
+    // A frame costs a phone's battery: the pointer asks for none, since the
+    // tick turns its moves into aim and asks for the frame that shows it.
+    glutPassiveMotionFunc(recordPointer);
     emscripten_set_visibilitychange_callback(nullptr, EM_FALSE, onVisibilityChange);
     emscripten_set_webglcontextlost_callback("#game", nullptr, EM_FALSE, onContextLost);
     emscripten_set_webglcontextrestored_callback("#game", nullptr, EM_FALSE, onContextRestored);

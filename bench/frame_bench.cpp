@@ -10,6 +10,7 @@
 #include "game/world.h"
 #include "render/frame.h"
 #include "sound/sound.h"
+#include "sound/synth.h"
 
 namespace {
 
@@ -39,9 +40,10 @@ void BM_FramesFullLoad(benchmark::State& state) {
 }
 // The same frames with what a tick asks of sound beside each: the listener and the
 // three rockets' loops moved, a shot and a burst started (the pool recycles its
-// sources), while OpenAL mixes them on its own thread.
+// sources), while OpenAL mixes them on its own thread; without music (0) and with (1).
 void BM_FramesFullLoadSound(benchmark::State& state) {
     world = fullLoad;
+    setMusicOn(state.range(0) == 1);
     for (auto _ : state) {
         followWorld();
         playSound(BulletFired, world.aimX, world.aimY, 49.0f);
@@ -57,7 +59,19 @@ void BM_FramesFullLoadSound(benchmark::State& state) {
 BENCHMARK(BM_FramesStartOfGame)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FramesShooting)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FramesFullLoad)->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FramesFullLoadSound)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FramesFullLoadSound)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// Every level's loop, as set-up makes them after the first frame; bytes is their memory.
+void BM_MusicSynthesis(benchmark::State& state) {
+    size_t bytes = 0;
+    for (auto _ : state) {
+        bytes = 0;
+        for (int level = 1; level <= synth::musicParts; ++level)
+            bytes += synth::renderMusic(level).size() * sizeof(int16_t);
+    }
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_MusicSynthesis)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
@@ -70,6 +84,8 @@ int main(int argc, char** argv) {
     {
         QuietStdout quiet;
         initGame();
+        while (!setUpSound(false)) {  // as the timers after the first frame do
+        }
     }
     while (world.windowWidth == 0) glutMainLoopEvent();  // mapped and reshaped
     seedRandom(20261206u);                               // the same asteroids every run

@@ -4,15 +4,16 @@
 // the draws a frame and the bytes the page loads, at a desktop's size, as a
 // phone at three times its pixels, and with no Web Audio (no sound); beside them the desktop
 // game's own frames per second at full load on Mesa's software renderer,
-// measured in the same run; and each engine's first frame and full-load frames
-// per second side by side (Firefox and WebKit need an X display).
+// measured in the same run; each engine's first frame and full-load frames
+// per second side by side (Firefox and WebKit need an X display); and
+// Lighthouse's scores of the page as served, as a phone and as a desktop.
 // Usage: node web_bench.js BUILD_WEB BUILD_BENCH
 'use strict';
 const {execFileSync} = require('child_process');
 const fs = require('fs');
 const path = require('path');
 const zlib = require('zlib');
-const {openGame, frames, phone} = require('../tests/web/page.js');
+const {serve, openGame, frames, phone} = require('../tests/web/page.js');
 
 const [folder, benchFolder] = process.argv.slice(2);
 const runs = 3;
@@ -113,7 +114,6 @@ async function run(flags, viewport = undefined, hook = recordFrames) {
   const start = await measure(page, 10);
   await load(page, at);
   const full = await measure(page, 10, () => page.keyboard.press(' '));
-  full.layerDraws = await page.evaluate(() => Module.drawsPerFrame);
   await page.keyboard.press('p');
   const paused = await measure(page, 10);
   // Again in the same browser, as in one that a player has had open: WebGL is
@@ -126,6 +126,26 @@ async function run(flags, viewport = undefined, hook = recordFrames) {
   const warmFirstFrame = await again.evaluate(() => window.benchFrames[0].start);
   await browser.close();
   return {firstFrame, context, warmFirstFrame, start, full, paused};
+}
+
+// Lighthouse (its own headless chromium) on the shipped page, as a web server
+// serves it: the four scores, Total Blocking Time, Largest Contentful Paint and
+// the longest task of the page's own code.
+async function lighthouse(preset) {
+  const {address, server} = await serve(path.join(folder, 'page'));
+  const cli = path.join(path.dirname(require.resolve('lighthouse/package.json')), 'cli/index.js');
+  const report = JSON.parse(execFileSync(process.execPath, [cli, address, '--quiet', '--output=json',
+      '--output-path=stdout', '--chrome-path=/usr/bin/chromium', ...(preset === 'desktop' ? ['--preset=desktop'] : []),
+      '--chrome-flags=--headless=new --no-sandbox --use-angle=swiftshader --enable-unsafe-swiftshader ' +
+      '--disable-background-networking --disable-component-update --disable-sync --no-first-run'],
+      {maxBuffer: 1 << 28}));
+  server.kill();
+  const audit = name => report.audits[name];
+  const own = (audit('long-tasks').details?.items || []).filter(task => task.url.startsWith(address));
+  return {...Object.fromEntries(Object.entries(report.categories).map(([name, c]) => [name, 100 * c.score])),
+          tbt: audit('total-blocking-time').numericValue, lcp: audit('largest-contentful-paint').numericValue,
+          longest: Math.max(0, ...own.map(task => task.duration)),
+          longestIn: own.sort((a, b) => b.duration - a.duration).map(task => task.url.replace(address, ''))[0] || '-'};
 }
 
 (async () => {
@@ -170,6 +190,14 @@ async function run(flags, viewport = undefined, hook = recordFrames) {
       (median(engines[engine].map(r => r.firstFrame)) / 1000).toFixed(2)} s, full load ${
       median(engines[engine].map(r => r.fps)).toFixed(1)} frames/s (could draw ${
       median(engines[engine].map(r => r.capacity)).toFixed(1)})`).join('; ')}`);
+  const presets = {mobile: [], desktop: []};
+  for (let i = 0; i < runs; ++i) for (const preset in presets) presets[preset].push(await lighthouse(preset));
+  console.log(`Lighthouse 12.2.3, medians of ${runs} runs: ${Object.entries(presets).map(([preset, reports]) => {
+    const m = key => median(reports.map(r => r[key]));
+    return `${preset} performance ${m('performance')}, accessibility ${m('accessibility')}, best practices ${
+        m('best-practices')}, SEO ${m('seo')}, TBT ${m('tbt').toFixed(0)} ms, LCP ${(m('lcp') / 1000).toFixed(2)} s, ` +
+        `longest task of our own ${m('longest').toFixed(0)} ms (${reports[0].longestIn})`;
+  }).join('; ')}`);
   // Everything the page and its service worker may fetch: the page's folder.
   let raw = 0, gzip = 0;
   const files = fs.readdirSync(path.join(folder, 'page'));

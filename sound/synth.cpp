@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace synth {
 
@@ -46,15 +47,21 @@ void addTone(const Tone& tone, std::vector<float>& mix) {
     const float attack = std::max(1.0f, tone.attack * sampleRate);
     Xorshift noise;
     float phase = 0.0f, filtered = 0.0f;
+    const bool sweeps = tone.startCutoff != tone.endCutoff;  // else one coefficient serves
+    float pole = 1.0f - std::exp(-twoPi * tone.startCutoff / sampleRate);
     for (int i = 0; i < n; ++i) {
-        const float t = static_cast<float>(i) / static_cast<float>(n - 1);
+        const float t = n > 1 ? static_cast<float>(i) / static_cast<float>(n - 1) : 0.0f;
         const float hz = tone.startHz + (tone.endHz - tone.startHz) * t;
         const float cutoff = tone.startCutoff + (tone.endCutoff - tone.startCutoff) * t;
-        filtered += (1.0f - std::exp(-twoPi * cutoff / sampleRate)) *
-                    (oscillator(tone.wave, phase, noise) - filtered);
-        phase = std::fmod(phase + hz / sampleRate, 1.0f);
-        const float envelope =
-            std::min(static_cast<float>(i) / attack, 1.0f) * std::pow(1.0f - t, tone.decay);
+        if (sweeps) pole = 1.0f - std::exp(-twoPi * cutoff / sampleRate);
+        filtered += pole * (oscillator(tone.wave, phase, noise) - filtered);
+        phase += hz / sampleRate;
+        if (phase >= 1.0f) phase -= 1.0f;
+        const float left = 1.0f - t;  // the common decays without pow, which is slow
+        const float fall = tone.decay == 1.0f   ? left
+                           : tone.decay == 2.0f ? left * left
+                                                : std::pow(left, tone.decay);
+        const float envelope = std::min(static_cast<float>(i) / attack, 1.0f) * fall;
         mix[static_cast<size_t>(first + i)] += tone.gain * envelope * filtered;
     }
 }
@@ -100,13 +107,62 @@ constexpr Recipe recipe(const Tone (&tones)[n], float peak) {
     return {tones, n, peak};
 }
 
-}  // namespace
+// Two bars of four beats over four chords, in semitones from the key's A.
+constexpr int chordRoots[4] = {0, -4, -2, -5};  // A minor, F, G, E minor
+constexpr int chordTones[4][3] = {{0, 3, 7}, {-4, 0, 3}, {-2, 2, 5}, {-5, -2, 2}};
+constexpr int melody[16] = {12, 10, 7, 10, 12, 15, 12, 10, 8, 7, 3, 7, 10, 7, 5, 2};
 
-const Recipe recipes[gameSoundCount] = {
+float pitch(float a, int semitones) {
+    return a * std::pow(2.0f, static_cast<float>(semitones) / 12.0f);
+}
+
+// What plays at a level, each part from the level it joins at: bass, kick
+// and pad from the first, then an arpeggio, hats, a lead.
+void addBeat(std::vector<Tone>& tones, int level, int beat, float seconds, float a) {
+    const int chord = beat / 2;
+    const float at = static_cast<float>(beat) * seconds, half = seconds / 2;
+    const float root = pitch(a / 4, chordRoots[chord]);
+    for (float eighth : {at, at + half}) {
+        tones.push_back({Sine, eighth, half * 0.9f, root, root, 0.004f, 2, open, open, 1});
+        tones.push_back({Saw, eighth, half * 0.9f, root, root, 0.004f, 2, 400, 200, 0.3f});
+    }
+    tones.push_back({Sine, at, seconds * 0.6f, 150, 45, 0.002f, 2, open, open, 0.9f});
+    if (beat % 2 == 0)
+        for (int k = 1; k < 3; ++k) {
+            const float hz = pitch(a, chordTones[chord][k]);
+            tones.push_back({Sine, at, 2 * seconds, hz, hz, 0.1f, 1, open, open, 0.2f});
+        }
+    for (int s = 0; level >= 2 && s < 4; ++s) {
+        const float hz = pitch(2 * a, chordTones[chord][s % 3] + (s == 3 ? 12 : 0));
+        const float sixteenth = at + static_cast<float>(s) * seconds / 4;
+        tones.push_back({Sine, sixteenth, seconds / 4, hz, hz, 0.003f, 2, open, open, 0.3f});
+    }
+    if (level >= 3) tones.push_back({Noise, at + half, 0.04f, 0, 0, 0.001f, 2, 7000, 5000, 0.12f});
+    for (int e = 0; level >= 4 && e < 2; ++e) {
+        const float hz = pitch(a, melody[2 * beat + e]);
+        tones.push_back({Saw, e == 0 ? at : at + half, half, hz, hz, 0.01f, 1, 2500, 1200, 0.25f});
+    }
+}
+
+constexpr Recipe table[] = {
     recipe(bullet, 0.4f),    recipe(rocketLaunch, 0.6f),  recipe(hit, 0.5f),
     recipe(burst, 0.9f),     recipe(lifeLost, 0.7f),      recipe(levelGained, 0.5f),
     recipe(gameEnded, 0.7f), recipe(rocketFlight, 0.35f),
 };
+static_assert(std::size(table) == gameSoundCount, "a recipe for every GameSound");
+
+}  // namespace
+
+// Faster by ten beats a minute and higher by two semitones at each level.
+std::vector<int16_t> renderMusic(int level) {
+    const float beat = 60.0f / static_cast<float>(110 + 10 * level);
+    const float a = pitch(440.0f, 2 * (level - 1));
+    std::vector<Tone> tones{{Sine, 0, 8 * beat, 0, 0, 0, 1, open, open, 0}};  // the loop's length
+    for (int b = 0; b < 8; ++b) addBeat(tones, level, b, beat, a);
+    return render({tones.data(), static_cast<int>(tones.size()), 0.2f});
+}
+
+const Recipe (&recipes)[gameSoundCount] = table;
 
 std::vector<int16_t> render(const Recipe& recipe) {
     int length = 0;

@@ -33,7 +33,12 @@ struct Recipe {
 // The tones summed, scaled so the loudest sample is the recipe's peak.
 std::vector<int16_t> render(const Recipe& recipe);
 
-// The game's sounds, by GameSound.
-extern const Recipe recipes[gameSoundCount];
+// The game's sounds, by GameSound; a sound added without its recipe fails to compile.
+extern const Recipe (&recipes)[gameSoundCount];
+
+// The music: one loop of two bars for each level, faster, higher and with
+// more parts at each; it starts and ends in silence, so it loops without a click.
+constexpr int musicParts = 5;
+std::vector<int16_t> renderMusic(int level);  // 1 to musicParts
 
 }  // namespace synth

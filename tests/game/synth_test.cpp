@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfenv>
 #include <cstdlib>
 
 #include "sound/synth.h"
@@ -24,4 +25,25 @@ TEST(Synth, EverySoundHasItsLengthAndPeakAndStartsAndEndsInSilence) {
         EXPECT_TRUE(pcm.front() == 0 && pcm.back() == 0) << s;
         EXPECT_LT(jump, 400) << s << ": a click as it ends";
     }
+}
+
+// Each level's loop lasts its eight beats at 110 + 10 x level a minute, peaks
+// at a fifth of full scale, and wraps round without a click.
+TEST(Synth, EachLevelsMusicLoopsOnItsBeatsWithoutAClick) {
+    for (int level = 1; level <= synth::musicParts; ++level) {
+        const std::vector<int16_t> pcm = synth::renderMusic(level);
+        const float seconds = 8 * 60.0f / float(110 + 10 * level);
+        EXPECT_NEAR(double(pcm.size()), double(seconds * synth::sampleRate), 2) << level;
+        const auto [low, high] = std::minmax_element(pcm.begin(), pcm.end());
+        EXPECT_NEAR(std::max(-*low, int(*high)), 6553, 1) << level;
+        EXPECT_TRUE(pcm.front() == 0 && pcm.back() == 0) << level;
+    }
+}
+
+// 0 / 0 would make a NaN, which rounding then hides: the FPU's flag tells.
+TEST(Synth, AToneOneSampleLongIsSilentNotNaN) {
+    const synth::Tone tone{synth::Sine, 0, 1.0f / synth::sampleRate, 440, 440, 0, 1, 1000, 1000, 1};
+    std::feclearexcept(FE_INVALID);
+    EXPECT_EQ(synth::render({&tone, 1, 0.5f}), std::vector<int16_t>{0});
+    EXPECT_FALSE(std::fetestexcept(FE_INVALID));
 }

@@ -1,6 +1,9 @@
 // The real game in this process, started as main starts it, on the test's own
-// virtual X server: what start-up sets and arms, what frames show, the input callbacks.
+// virtual X server: what start-up sets and arms, what frames show, the input
+// callbacks, and what the game plays as OpenAL Soft's wave writer records it.
+#include <AL/alc.h>
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 #include <GL/freeglut.h>
 #include <SDL.h>
@@ -59,6 +62,19 @@ extern "C" void glutTimerFunc(unsigned milliseconds, void (*callback)(int), int 
     arm(milliseconds, fireTick, value);
 }
 
+// The first frame is shown before sound is set up, which it needs none of.
+int swaps = 0, swapsBeforeSound = -1;
+extern "C" void glutSwapBuffers() {
+    static const auto swap = real<void (*)()>("glutSwapBuffers");
+    ++swaps;
+    swap();
+}
+extern "C" ALCdevice* alcOpenDevice(const ALCchar* name) {
+    static const auto open = real<ALCdevice* (*)(const ALCchar*)>("alcOpenDevice");
+    if (swapsBeforeSound < 0) swapsBeforeSound = swaps;
+    return open(name);
+}
+
 extern std::size_t newCalls;  // support/count_new.cpp
 
 namespace {
@@ -75,6 +91,36 @@ bool runUntil(Done done) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!done() && std::chrono::steady_clock::now() < end) glutMainLoopEvent();
     return done();
+}
+
+// The game's sound so far, recorded in real time into SKORVANE_GL_SOUND:
+// stereo 32-bit float at 44.1 kHz after a header of 68 bytes.
+double recorded() {
+    struct stat file {};
+    return stat(std::getenv("SKORVANE_GL_SOUND"), &file) == 0 ? double(file.st_size - 68) / 352800
+                                                              : 0;
+}
+std::vector<double> leftChannel(double from, double seconds) {
+    EXPECT_TRUE(runUntil([&] { return recorded() >= from + seconds; })) << from + seconds;
+    std::vector<float> frames(size_t(seconds * 44100) * 2);
+    std::ifstream(std::getenv("SKORVANE_GL_SOUND"), std::ios::binary)
+        .seekg(68 + std::streamoff(from * 44100) * 8)
+        .read(reinterpret_cast<char*>(frames.data()), std::streamsize(frames.size() * 4));
+    std::vector<double> left;
+    for (size_t i = 0; i < frames.size(); i += 2) left.push_back(double(frames[i]));
+    return left;
+}
+double rms(const std::vector<double>& v) {
+    double sum = 0;
+    for (double x : v) sum += x * x;
+    return std::sqrt(sum / double(v.size()));
+}
+// How fast a sound moves against how loud it is: higher and busier music is brighter.
+double brightness(const std::vector<double>& v) {
+    double moved = 0, level = 0;
+    for (size_t i = 1; i < v.size(); ++i)
+        moved += std::fabs(v[i] - v[i - 1]), level += std::fabs(v[i]);
+    return moved / level;
 }
 
 // One drawn frame, read back; x from the left and y from the top, as in a screenshot.
@@ -128,6 +174,12 @@ protected:
         newGame();
         world.playState = Paused, ticks = 0;
         clearSky();
+    }
+
+    // Playing in an empty sky that stays empty: no asteroid comes back.
+    static void playQuietly() {
+        for (Asteroid& a : world.asteroids) a.z = -1000, a.fireballRadius = 1e6f;
+        onKeyboard('p', 0, 0);
     }
 
     // The first and last column of a row bright in the one channel given (0 red,
@@ -470,6 +522,43 @@ TEST_F(Game, ThePadInUseRumblesAtALifeLostAndARocketsBurst) {
     std::vector<Uint16> felt;
     for (const auto& event : events) event(), rumbled = 0, updateWorld(), felt.push_back(rumbled);
     EXPECT_EQ(felt, std::vector<Uint16>({65535, 26214, 0}));
+}
+
+TEST_F(Game, SoundIsSetUpOnlyOnceTheFirstFrameIsShown) {
+    playQuietly();
+    ASSERT_TRUE(runUntil([] { return swapsBeforeSound >= 0; }));
+    EXPECT_GT(swapsBeforeSound, 0);
+}
+
+// Level 2's music, once the crossfade and the level's own sound are over,
+// against level 1's.
+TEST_F(Game, TheMusicChangesWithTheLevel) {
+    playQuietly();
+    const double start = recorded();
+    const double first = brightness(leftChannel(start + 1, 1));
+    world.score = 101;
+    checkLevelUp();
+    ASSERT_EQ(world.level, 2);
+    const double second = brightness(leftChannel(start + 3.5, 1));
+    EXPECT_GT(second, 1.3 * first) << first;
+}
+
+// Paused as the last life goes: "GAME OVER" takes the pause's place. Its
+// screen is silent, shots and all; a click starts a game that is heard.
+TEST_F(Game, TheGameOverScreenIsSilentAndTheNextGameHeardAfterAPauseInTheLastTick) {
+    playQuietly();
+    world.lives = 1;
+    place(0, world.aimX, world.aimY, 48, 2).speed = 0;
+    onKeyboard('p', 0, 0);
+    ASSERT_TRUE(runUntil([] { return world.playState == GameOver; }));
+    const double over = recorded();
+    leftChannel(over, 2);  // the game-over sound
+    onKeyboard(' ', 0, 0);
+    onKeyboard('r', 0, 0);
+    EXPECT_LT(rms(leftChannel(over + 2, 0.5)), 0.0005) << "a shot on the game-over screen";
+    onMouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
+    onKeyboard(' ', 0, 0);
+    EXPECT_GT(rms(leftChannel(recorded(), 0.5)), 0.005) << "the next game";
 }
 
 }  // namespace

@@ -48,6 +48,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE int showScriptedWorldForTest(uint32_t seed) {
     return showScriptedWorld(seed) ? 1 : 0;
 }
 
+// 1 while a tick of a running chain is still pending: a pause takes hold
+// only once it has run.
+extern "C" EMSCRIPTEN_KEEPALIVE int tickPendingForTest() {
+    return playingTickPending() ? 1 : 0;
+}
+
 // One still asteroid of radius 2 on the view axis, 30 units away, in an empty
 // sky, paused; 0 while a tick of a running chain is still pending.
 extern "C" EMSCRIPTEN_KEEPALIVE int showLoneAsteroidForTest() {

@@ -60,9 +60,7 @@ const checks = {
     const {page} = await openGame(folder, messages);
     await page.keyboard.press('p');  // the World must hold still: no tick may be pending
     await page.waitForFunction(() => Module._showScriptedWorldForTest(20275176) === 1);
-    await frames(page, 2);
-    await page.keyboard.press('x');  // a second frame: the rocket lights stand where the first put them
-    await frames(page, 2);
+    await frames(page, 3);  // shown once: the frame after it lights the craft where its rockets now are
     const shown = await frame(page);
     fs.writeFileSync(browser, shown.png);
     assert(shown.count(lit, 0, 0, 160, 40) > 20 && shown.count(lit, 340, 0, 499, 40) > 60,
@@ -104,12 +102,16 @@ const checks = {
     await frameUntil(page, f => !f.rgb.equals(playing.rgb) && rocketsBar(f) >= 74, 'the game moving again');
 
     await page.keyboard.press('p');
-    await frames(page, 3);
-    const paused = await frame(page);
+    await page.waitForFunction(() => Module._tickPendingForTest() === 0);  // its last update has run
+    await frames(page, 3);  // and its frame, and the frame that settles its lights
+    const paused = await frameUntil(page, f => !lit(f.at(250, 244)), 'no crosshair once paused');
     await frames(page, 10);  // a running game would have ticked meanwhile
     assert(paused.rgb.equals((await frame(page)).rgb), 'frozen while paused');
-    assert(!lit(paused.at(250, 244)), 'no crosshair while paused');
-    assert(await idle(2000), 'no frame drawn while paused');  // until input asks for one
+    const moving = (async () => {  // nothing drawn shows the pointer before a tick
+      for (let x = 100; x <= 400; x += 30) await page.mouse.move(...at(x, 250));
+    })();
+    assert(await idle(2000), 'no frame drawn while paused, the pointer moving');  // until input asks for one
+    await moving;
     const before = await drawn();
     await page.keyboard.press('x');
     await page.waitForFunction(n => window.drawn > n, {}, before);
@@ -154,7 +156,9 @@ const checks = {
   },
 
   // What reaches the speakers, through an analyser the test puts beside each
-  // context's output: nothing before the first gesture, a bullet after a click,
+  // context's output: nothing before the first gesture, then the music and a
+  // bullet; the music off by its button, the bullets still heard, and still off
+  // after a reload; on again by 'n'; the context suspended, a click resumes it;
   // nothing once muted, nor after a reload, which keeps the choice.
   async sound() {
     const listen = () => {
@@ -170,15 +174,32 @@ const checks = {
       }));
     };
     const {page, at} = await openGame(folder, messages, {hook: listen});
+    const until = (what, test) => page.waitForFunction(test, {polling: 'raf', timeout: 10000}).catch(() => {
+      throw new Error(`never ${what}`);
+    });
+    const shoot = () => page.mouse.click(...at(250, 250));
+    const running = () => page.waitForFunction(() => document.getElementById('notice').hidden && Module.audioContext);
     await frames(page, 30);
     assert.strictEqual(await page.evaluate(() => loudest()), 0, 'nothing before the first gesture');
-    await page.mouse.click(...at(250, 250));
-    await page.waitForFunction(() => loudest() > 0.01, {polling: 'raf', timeout: 10000});
+    await shoot();
+    await until('heard after a click', () => loudest() > 0.01);
+    await page.click('#music');
+    await until('quiet without the music', () => loudest() === 0);
+    await shoot();
+    await until('a bullet heard without the music', () => loudest() > 0.01);
+    await page.reload(), await running(), await shoot();
+    await until('a bullet heard after the reload', () => loudest() > 0.01);
+    await until('quiet: the music still off after the reload', () => loudest() === 0);
+    await page.keyboard.press('n');
+    await until('the music on again', () => loudest() > 0.01);
+    await page.evaluate(() => Module.audioContext.suspend());
+    await shoot();
+    await until('resumed by a click', () => Module.audioContext.state === 'running' && loudest() > 0.01);
     await page.click('#mute');
     for (const reload of [false, true]) {
-      if (reload) await page.reload(), await page.waitForFunction(() => document.getElementById('notice').hidden);
+      if (reload) await page.reload(), await running();
       for (let shot = 0; shot < 10; ++shot) {
-        await page.mouse.click(...at(250, 250));
+        await shoot();
         await frames(page, 3);
         assert.strictEqual(await page.evaluate(() => loudest()), 0, `muted, shot ${shot}, reloaded ${reload}`);
       }
@@ -216,6 +237,14 @@ const checks = {
       await page.screenshot({path: `${files[0]}-turned.png`});
       await turn(phone);
     }
+    // Audio waits for a gesture: the first tap on the game starts it (in
+    // Chromium alone: under its driver Firefox's context did not resume on a
+    // tap, for a cause not yet found).
+    if (process.env.SKORVANE_ENGINE === 'chromium') {
+      await page.waitForFunction(() => Module.audioContext, {polling: 100});
+      await page.touchscreen.tap(...at(width / 2, height / 2));
+      await page.waitForFunction(() => Module.audioContext.state === 'running', {polling: 100});
+    }
     // The scene for what follows refuses to show while a tick of a running game is pending.
     const showLone = () => page.waitForFunction(() => Module._showLoneAsteroidForTest() === 1, {polling: 100});
     const reachable = () => page.evaluate(() => [...document.querySelectorAll('.fullscreen')].some(button => {
@@ -249,6 +278,8 @@ const checks = {
     const [wide, high] = litBox(await frameUntil(page, f => litBox(f)[0] > 100, 'the lone asteroid turned'));
     console.log(`the asteroid: ${upWide} x ${upHigh} upright, ${wide} x ${high} turned`);
     assert(Math.abs(wide / high - upWide / upHigh) * high <= 2, 'no distortion');
+    assert.deepStrictEqual(await page.evaluate(() => blockingListeners.filter(l => l.ran > l.cancelled)), [],
+                           'a touch listener that is not passive cancels every event it hears');
   },
 
   // Pads scripted by hook.js: one without the standard layout is ignored, with
@@ -294,6 +325,7 @@ const checks = {
     const noWebgl = await openGame(folder, messages, {webgl: false, ready: notice});
     assert.strictEqual(await noWebgl.page.evaluate(notice),
                        'The game cannot start: this browser gives it no WebGL to draw with.');
+    await noWebgl.close();  // one browser at a time, on a busy machine
     const packed = fs.readdirSync(`${folder}/page`).find(name => name.endsWith('.data.gz'));
     const data = zlib.gunzipSync(fs.readFileSync(`${folder}/page/${packed}`));
     data[data.indexOf(fs.readFileSync(`${folder}/data/fire.bmp`)) + 28] = 8;
@@ -301,11 +333,16 @@ const checks = {
         change: copy => fs.writeFileSync(`${copy}/${packed}`, zlib.gzipSync(data))});
     assert.strictEqual(await broken.page.evaluate(notice), 'The game could not start: ' +
                        'Bpp from fire.bmp is not 24: 8 (exit status 1)');
+    await broken.close();
     const lost = await openGame(folder, messages);  // a context lost and never given back
     await lost.page.evaluate(() => gameContext().loseContext());
     await lost.page.waitForFunction(() => !document.getElementById('notice').hidden, {polling: 100});
     assert.strictEqual(await lost.page.evaluate(notice),
                        'The browser took the game\'s graphics away and did not give them back.');
+    await lost.page.evaluate(() => { window.stopped = true; });
+    await lost.page.keyboard.press('Enter');  // the stopped game leaves the key to the focused button
+    await lost.page.waitForFunction(() => !window.stopped && document.getElementById('notice').hidden,
+                                    {timeout: 60000});
   },
 
   // Half a minute of random keys, moves and clicks from a seeded generator
@@ -333,7 +370,10 @@ const checks = {
   },
 };
 
-checks[check]().then(() => console.log(`${check}: passed`), failure => {
+checks[check]().then(() => {
+  assert.deepStrictEqual(messages.filter(([, text]) => /^CSP violation/.test(text)), [], 'within the page\'s policy');
+  console.log(`${check}: passed`);
+}).catch(failure => {
   console.log(failure.stack || failure, '\nconsole:', JSON.stringify(messages, null, 1));
   process.exitCode = 1;
 }).then(() => process.exit());  // the browser and server go with this process

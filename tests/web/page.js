@@ -169,4 +169,4 @@ function frames(page, n) {
 
 const phone = {width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true};  // upright
 
-module.exports = {openGame, frame, frameUntil, frames, lit, phone};
+module.exports = {serve, openGame, frame, frameUntil, frames, lit, phone};

@@ -36,18 +36,7 @@ struct Timer {
 // clang-format off
 EM_JS(void, throwError, (const char* message), { throw new Error(UTF8ToString(message)); });
 EM_JS(float, pageFitCanvas, (), { return Module.fitCanvas(); });
-// The canvas is fitted again when its box changes (the window, fullscreen, a
-// turned phone) and when the display's density does (a window moved to
-// another screen, or a zoom).
-EM_JS(void, watchCanvas, (), {
-    new ResizeObserver(function() { Module._layerFitCanvas(); }).observe(Module.canvas);
-    (function watchDensity() {
-        matchMedia("(resolution: " + devicePixelRatio + "dppx)").addEventListener("change", function() {
-            Module._layerFitCanvas();
-            watchDensity();
-        }, {once: true});
-    })();
-});
+EM_JS(void, watchCanvas, (), { Module.layer.watchCanvas(); });
 // clang-format on
 
 void fireTimer(void* slot) {
@@ -57,13 +46,18 @@ void fireTimer(void* slot) {
 }
 
 // The world changes only on a tick or an input, and each asks for a frame: so
-// a frame is drawn only then, and a paused game draws nothing.
+// a frame is drawn only then, and a paused game draws nothing. A frame that
+// switches or moves a light (a rocket's) has lit what it drew before with the
+// old one, as the desktop's does, which draws the next frame at once: so one
+// more frame follows, and the picture settles as the desktop's.
 EM_BOOL onAnimationFrame(double, void*) {
     frameAsked = false;
     if (display == nullptr || ended) return EM_FALSE;
+    const unsigned lights = layer::lightsChanged();
     drawing = true;
     display();
     drawing = false;
+    if (layer::lightsChanged() != lights) glutPostRedisplay();
     return EM_FALSE;
 }
 
@@ -128,6 +122,12 @@ void fail(const char* what, unsigned value) {
 
 }  // namespace layer
 
+// The page stops the game for reasons of its own too (its graphics lost for
+// good): then no frame, tick or key reaches it, and keys go to the page's buttons.
+extern "C" EMSCRIPTEN_KEEPALIVE void layerEnd() {
+    ended = true;
+}
+
 // The game ends itself with exit(), which in a page would only halt the call:
 // this shuts the game down, and the page hears of it (Module.onExit).
 extern "C" [[noreturn]] void __wrap_exit(int status) {
@@ -178,7 +178,7 @@ void glutPostRedisplay() {
 }
 
 void glutSwapBuffers() {
-    layer::finishFrame();
+    layer::drawPending();
     layer::paintText();
 }
 

@@ -30,6 +30,7 @@ void multiply(const Matrix& by);  // the current matrix times by
 // Lighting (lighting.cpp). setLightingCap is false for a cap that is not its own.
 bool lightingOn();
 bool setLightingCap(GLenum cap, bool on);
+unsigned lightsChanged();  // counts each light switched or moved
 void light(const float eye[4], const float normal[3], float colour[4]);
 
 // What the pipeline draws (pipeline.cpp): a vertex in clip space.
@@ -41,7 +42,6 @@ struct Vertex {
 void addTriangle(const Vertex& a, const Vertex& b, const Vertex& c);
 void chooseState();               // after a change of the state a triangle is drawn in
 void drawPending();               // issues the draws gathered so far
-void finishFrame();               // and counts the frame's draws
 float lineWidth();                // in window pixels
 const int* viewport();            // x, y, width, height in window pixels
 void setPixelScale(float scale);  // drawing-buffer pixels per window pixel

@@ -1,6 +1,7 @@
 // The GL layer's side in JavaScript (linked in before the game's script): the
 // page's WebGL context, one program, one vertex buffer and the textures, all
-// made again when the browser gives back a context it lost.
+// made again when the browser gives back a context it lost; the canvas's size
+// followed, and the overlay's text painted.
 Module.layer = (function() {
   'use strict';
   var gl = null, program = null, shaders = [], checked = false;
@@ -28,6 +29,7 @@ Module.layer = (function() {
 
   function makeTexture(index) {
     var p = pictures[index];
+    if (textures[index]) gl.deleteTexture(textures[index]);  // replaced, or lost with its context
     gl.bindTexture(gl.TEXTURE_2D, textures[index] = gl.createTexture());
     gl.pixelStorei(gl.UNPACK_ALIGNMENT, p.alignment);
     gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGB, p.width, p.height, 0, gl.RGB, gl.UNSIGNED_BYTE, p.pixels);
@@ -45,13 +47,17 @@ Module.layer = (function() {
   return {
     // The context the page made; false without WebGL. `layout` names each
     // attribute's components, type and offset in a vertex of `vertexBytes`;
-    // `stretchFields` names each field's index among a stretch's ints.
+    // `stretchFields` is "name index" lines, each field's index among a stretch's ints.
     start: function(vertexShader, fragmentShader, layout, vertexBytes, stretchFields) {
       gl = Module.canvas.getContext('webgl');
       if (!gl) return false;
       sources = [vertexShader, fragmentShader];
       attributes = layout.map(function(a) { return {name: a[0], size: a[1], type: gl[a[2]], offset: a[3]}; });
-      stride = vertexBytes, fields = stretchFields;
+      stride = vertexBytes, fields = {};
+      stretchFields.split('\n').forEach(function(line) {
+        var field = line.split(' ');
+        fields[field[0]] = Number(field[1]);
+      });
       pictures[0] = {width: 1, height: 1, alignment: 1, pixels: new Uint8Array([255, 255, 255]),
                      wrap: gl.REPEAT, minFilter: gl.NEAREST, magFilter: gl.NEAREST};
       makeAll();
@@ -98,6 +104,34 @@ Module.layer = (function() {
     clear: function(mask, r, g, b, a) {
       gl.clearColor(r, g, b, a);
       gl.clear(mask);
+    },
+    // The canvas is fitted again when its box changes (the window, fullscreen, a
+    // turned phone) and when the display's density does (a window moved to
+    // another screen, or a zoom).
+    watchCanvas: function() {
+      new ResizeObserver(function() { Module._layerFitCanvas(); }).observe(Module.canvas);
+      (function watchDensity() {
+        matchMedia('(resolution: ' + devicePixelRatio + 'dppx)').addEventListener('change', function() {
+          Module._layerFitCanvas();
+          watchDensity();
+        }, {once: true});
+      })();
+    },
+    // The frame's text on the 2-D canvas over the game: runs of x, y, colour and
+    // text between tabs, one a line; y counts up from the bottom, as GL's window
+    // rows do.
+    paintText: function(runs, pixels) {
+      var canvas = Module.textCanvas, context = canvas.getContext('2d');
+      var scale = canvas.height / canvas.clientHeight;
+      context.setTransform(1, 0, 0, 1, 0, 0);
+      context.clearRect(0, 0, canvas.width, canvas.height);
+      context.setTransform(scale, 0, 0, scale, 0, 0);
+      context.font = pixels + 'px sans-serif';
+      runs.split('\n').forEach(function(run) {
+        var field = run.split('\t');
+        context.fillStyle = field[2];
+        if (field.length === 4) context.fillText(field[3], Number(field[0]), canvas.clientHeight - Number(field[1]));
+      });
     },
   };
 })();

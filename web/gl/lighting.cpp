@@ -26,6 +26,7 @@ struct Material {
 
 const float sceneAmbient[3] = {0.2f, 0.2f, 0.2f};  // the light model's default
 bool lighting = false, normalize = false;
+unsigned lightChanges = 0;  // a light switched or moved: what was lit before it is stale
 
 Light& lightFor(const char* call, GLenum light) {
     if (light < GL_LIGHT0 || light > GL_LIGHT7) fail(call, light);
@@ -47,8 +48,15 @@ bool lightingOn() {
     return lighting;
 }
 
+unsigned lightsChanged() {
+    return lightChanges;
+}
+
 bool setLightingCap(GLenum cap, bool on) {
-    if (cap >= GL_LIGHT0 && cap <= GL_LIGHT7) lights[cap - GL_LIGHT0].on = on;
+    if (cap >= GL_LIGHT0 && cap <= GL_LIGHT7) {
+        lightChanges += lights[cap - GL_LIGHT0].on != on;
+        lights[cap - GL_LIGHT0].on = on;
+    }
     if (cap == GL_LIGHTING) lighting = on;
     if (cap == GL_NORMALIZE) normalize = on;
     return cap == GL_LIGHTING || cap == GL_NORMALIZE || (cap >= GL_LIGHT0 && cap <= GL_LIGHT7);
@@ -90,7 +98,10 @@ void light(const float eye[4], const float normalIn[3], float colour[4]) {
 void glLightfv(GLenum light, GLenum name, const GLfloat* values) {
     layer::Light& l = layer::lightFor("glLightfv", light);
     if (name == GL_POSITION) {
-        layer::transform(layer::modelview(), values, l.position);  // the modelview of this moment
+        float eye[4];
+        layer::transform(layer::modelview(), values, eye);  // the modelview of this moment
+        layer::lightChanges += std::memcmp(eye, l.position, sizeof eye) != 0;
+        std::memcpy(l.position, eye, sizeof eye);
     } else if (name >= GL_AMBIENT && name <= GL_SPECULAR) {
         std::memcpy(l.colours[name - GL_AMBIENT], values, sizeof l.colours[0]);
     } else {

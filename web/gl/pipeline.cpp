@@ -4,6 +4,7 @@
 #include <emscripten.h>
 
 #include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <initializer_list>
 
@@ -13,13 +14,10 @@
 // stretches by the offsets given here.
 // clang-format off
 EM_JS(int, startWebgl, (const char* vertexShader, const char* fragmentShader, int vertexBytes,
-                        int positionAt, int texCoordAt, int colourAt, const int* fields, int fieldCount), {
-    var at = HEAP32.subarray(fields >> 2, (fields >> 2) + fieldCount), stretchFields = {};
-    ["texture", "blend", "blendSource", "blendDestination", "depthTest", "viewport", "first", "count"]
-        .forEach(function(name, i) { stretchFields[name] = at[i]; });
+                        int positionAt, int texCoordAt, int colourAt, const char* stretchFields), {
     return Module.layer.start(UTF8ToString(vertexShader), UTF8ToString(fragmentShader),
         [["position", 4, "FLOAT", positionAt], ["texCoord", 2, "FLOAT", texCoordAt],
-         ["colour", 4, "UNSIGNED_BYTE", colourAt]], vertexBytes, stretchFields);
+         ["colour", 4, "UNSIGNED_BYTE", colourAt]], vertexBytes, UTF8ToString(stretchFields));
 });
 // What went wrong building the program, as ASCII into `into`; its length, 0 if nothing.
 EM_JS(int, programProblem, (char* into, int size), {
@@ -32,7 +30,6 @@ EM_JS(void, drawStretches, (const void* vertices, int bytes, const int* stretche
     Module.layer.draw(HEAPU8.subarray(vertices, vertices + bytes),
                       HEAP32.subarray(stretches >> 2, (stretches >> 2) + ints * count), ints);
 });
-EM_JS(void, publishDraws, (int draws), { Module.drawsPerFrame = draws; });  // for the benchmark
 EM_JS(void, clearBuffers, (int mask, float r, float g, float b, float a), { Module.layer.clear(mask, r, g, b, a); });
 // clang-format on
 
@@ -80,7 +77,7 @@ GLfloat clearColour[4] = {0, 0, 0, 0};
 Vertex vertices[1 << 17];
 int vertexCount = 0;
 Stretch stretches[1024];
-int stretchCount = 0, frameDraws = 0;
+int stretchCount = 0;
 
 }  // namespace
 
@@ -120,14 +117,7 @@ void drawPending() {
     if (vertexCount > 0)
         drawStretches(vertices, int(sizeof(Vertex)) * vertexCount, &stretches[0].texture,
                       int(sizeof(Stretch) / sizeof(int32_t)), stretchCount);
-    frameDraws += stretchCount;
     vertexCount = stretchCount = 0;
-}
-
-void finishFrame() {
-    drawPending();
-    publishDraws(frameDraws);
-    frameDraws = 0;
 }
 
 float lineWidth() {
@@ -145,16 +135,27 @@ void setPixelScale(float scale) {
 
 bool startPipeline() {
     static_assert(sizeof(Stretch) % sizeof(int32_t) == 0, "a stretch is read as ints");
-    static const int fields[] = {
-        offsetof(Stretch, texture),     offsetof(Stretch, blend),
-        offsetof(Stretch, blendSource), offsetof(Stretch, blendDestination),
-        offsetof(Stretch, depthTest),   offsetof(Stretch, viewport),
-        offsetof(Stretch, first),       offsetof(Stretch, count)};
-    static int ints[sizeof fields / sizeof fields[0]];
-    for (size_t i = 0; i < sizeof fields / sizeof fields[0]; ++i) ints[i] = fields[i] / 4;
+    // The one list of the fields the browser's side reads: "name index" lines,
+    // each field's index among a stretch's ints.
+    static const struct {
+        const char* name;
+        size_t offset;
+    } fields[] = {{"texture", offsetof(Stretch, texture)},
+                  {"blend", offsetof(Stretch, blend)},
+                  {"blendSource", offsetof(Stretch, blendSource)},
+                  {"blendDestination", offsetof(Stretch, blendDestination)},
+                  {"depthTest", offsetof(Stretch, depthTest)},
+                  {"viewport", offsetof(Stretch, viewport)},
+                  {"first", offsetof(Stretch, first)},
+                  {"count", offsetof(Stretch, count)}};
+    static char names[256];
+    size_t length = 0;
+    for (const auto& field : fields)
+        length +=
+            size_t(std::snprintf(names + length, sizeof names - length, "%s%s %zu",
+                                 length ? "\n" : "", field.name, field.offset / sizeof(int32_t)));
     return startWebgl(vertexShader, fragmentShader, int(sizeof(Vertex)), offsetof(Vertex, clip),
-                      offsetof(Vertex, texCoord), offsetof(Vertex, colour), ints,
-                      int(sizeof ints / sizeof ints[0])) == 1;
+                      offsetof(Vertex, texCoord), offsetof(Vertex, colour), names) == 1;
 }
 
 }  // namespace layer

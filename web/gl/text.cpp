@@ -13,20 +13,10 @@
 
 void* glutBitmapHelvetica18 = nullptr;  // only its address names the font
 
-// The browser's side, in JavaScript: runs of x, y, colour and text between
-// tabs, one a line; y counts up from the bottom, as GL's window rows do.
+// Painted by the browser's side, Module.layer.paintText in layer.js.
 // clang-format off
 EM_JS(void, paintTextCanvas, (const char* runs, float pixels), {
-    var canvas = Module.textCanvas, context = canvas.getContext("2d"), scale = canvas.height / canvas.clientHeight;
-    context.setTransform(1, 0, 0, 1, 0, 0);
-    context.clearRect(0, 0, canvas.width, canvas.height);
-    context.setTransform(scale, 0, 0, scale, 0, 0);
-    context.font = pixels + "px sans-serif";
-    UTF8ToString(runs).split("\n").forEach(function(run) {
-        var field = run.split("\t");
-        context.fillStyle = field[2];
-        if (field.length == 4) context.fillText(field[3], Number(field[0]), canvas.clientHeight - Number(field[1]));
-    });
+    Module.layer.paintText(UTF8ToString(runs), pixels);
 });
 // clang-format on
 

@@ -1,7 +1,7 @@
 // The page's script: starts the downloads, makes the game's WebGL context and
 // hands both to the game's script; shows the game's output, its end and its
-// failures; fullscreen; mute; a pad coming and going. index.html names the
-// build's files (data-game).
+// failures; fullscreen; mute and music; the audio resumed; a pad coming and
+// going. index.html names the build's files (data-game).
 (function() {
   'use strict';
   var files = document.currentScript.dataset.game;  // e.g. skorvane.1a2b3c4d5e6f
@@ -18,6 +18,7 @@
   // The page says why the game is over and offers, if anything, a new start.
   function stop(text, button) {
     state = 'ended';
+    if (window.Module && Module.calledRun) Module._layerEnd();  // once the game runs
     message.textContent = text;
     progress.hidden = true;
     again.textContent = button || '';
@@ -100,6 +101,7 @@
       notice.hidden = true;
       game.focus();
       applyMute();
+      applyMusic();
     },
     // A page cannot close itself: 'q' (status 0) ends the game on the page.
     onExit: function(status) {
@@ -147,10 +149,19 @@
     button.addEventListener('click', toggleFullscreen);
   });
 
+  // The player's choices, kept for the next visit where the browser lets the
+  // page keep site data; where it refuses, they last for this visit.
+  function remembered(key) {
+    try { return localStorage.getItem(key); } catch (refused) { return null; }
+  }
+  function remember(key, value) {
+    try { localStorage.setItem(key, value); } catch (refused) {}
+  }
+
   // Sound off or on: the Mute button, or 'm'. The choice is kept for the next
   // visit and given to the game once it runs.
   var mute = document.getElementById('mute');
-  var muted = localStorage.getItem('skorvane.muted') === '1';
+  var muted = remembered('skorvane.muted') === '1';
   function applyMute() {
     mute.setAttribute('aria-pressed', String(muted));
     mute.textContent = muted ? 'Unmute (m)' : 'Mute (m)';
@@ -158,18 +169,50 @@
   }
   function toggleMute() {
     muted = !muted;
-    localStorage.setItem('skorvane.muted', muted ? '1' : '0');
+    remember('skorvane.muted', muted ? '1' : '0');
     applyMute();
     game.focus();  // keys go on to the game, not to the button
   }
   mute.addEventListener('click', toggleMute);
   applyMute();
 
+  // The music off or on, the other sounds kept: the Music button, or 'n'. Kept
+  // as mute is; a browser that keeps no site data plays with the music on.
+  var music = document.getElementById('music');
+  var musicOff = false;
+  try { musicOff = localStorage.getItem('skorvane.music') === 'off'; } catch (e) {}
+  function applyMusic() {
+    music.setAttribute('aria-pressed', String(musicOff));
+    music.textContent = musicOff ? 'Music on (n)' : 'Music off (n)';
+    if (state === 'playing') Module._skorvane_music(musicOff ? 0 : 1);
+  }
+  function toggleMusic() {
+    musicOff = !musicOff;
+    try { localStorage.setItem('skorvane.music', musicOff ? 'off' : 'on'); } catch (e) {}
+    applyMusic();
+    game.focus();  // keys go on to the game, not to the button
+  }
+  music.addEventListener('click', toggleMusic);
+  applyMusic();
+
+  // The browser may hold the game's audio back (before the first gesture, for
+  // a phone call, in a background tab): it is resumed on each event that may
+  // start it, and when the page is seen again.
+  function resumeAudio() {
+    var audio = Module.audioContext;
+    if (audio && audio.state !== 'running' && !document.hidden) audio.resume().catch(function() {});
+  }
+  ['touchend', 'pointerup', 'mousedown', 'keydown'].forEach(function(type) {
+    window.addEventListener(type, resumeAudio, true);
+  });
+  document.addEventListener('visibilitychange', resumeAudio);
+
   // The page's own keys, in either case, not repeated while held and never
   // with a modifier; the game ignores them.
   var pageKeys = {
     f: function() { if (document.fullscreenEnabled && state === 'playing') toggleFullscreen(); },
     m: toggleMute,
+    n: toggleMusic,
   };
   window.addEventListener('keydown', function(event) {
     var act = pageKeys[String(event.key).toLowerCase()];
