@@ -1,8 +1,13 @@
 // Frames per second in the game's own window: the display callback drawing three scenes.
 // Runs from the folder with the data files, on an X display.
 #include <GL/freeglut.h>
+#include <SDL.h>
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <chrono>
+
+#include "app/pad.h"
 #include "app/startup.h"
 #include "bench/full_load.h"
 #include "bench/quiet_stdout.h"
@@ -60,6 +65,73 @@ BENCHMARK(BM_FramesStartOfGame)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FramesShooting)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FramesFullLoad)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FramesFullLoadSound)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// A pad plugged in as SDL's virtual game controller, as the game opens a real one.
+SDL_Joystick* plugPad() {
+    SDL_VirtualJoystickDesc pad{};
+    pad.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    pad.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    pad.naxes = SDL_CONTROLLER_AXIS_MAX, pad.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    SDL_Joystick* joystick = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&pad));
+    pollPads();  // the game opens it
+    return joystick;
+}
+
+// What each tick's poll costs with a pad in use, its stick moving: set beside a
+// full-load frame's time, which it must stay within 1% of.
+void BM_PollPads(benchmark::State& state) {
+    world = fullLoad;
+    SDL_Joystick* pad = plugPad();
+    Sint16 x = 0;
+    for (auto _ : state) {
+        SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, x += 4000);
+        pollPads();
+    }
+    SDL_JoystickClose(pad);
+    SDL_JoystickDetachVirtual(0);
+    pollPads();
+}
+
+// From a press of Y (hyperspeed) just after a tick, the longest wait, to the
+// World changed, with the tick chain and its frames running: the ticks that
+// ran meanwhile (at most one) and the time beside the tick's period.
+void BM_PadPressToWorld(benchmark::State& state) {
+    world = startOfGame;
+    SDL_Joystick* pad = plugPad();
+    startTickChain();
+    int mostTicks = 0, ticks = 0;
+    double longest = 0;
+    const auto tick = [&ticks] {  // each tick moves the stars
+        const float z = world.stars[0].z;
+        while (world.stars[0].z == z) glutMainLoopEvent();
+        ++ticks;
+    };
+    tick();
+    const int ticksBefore = ticks;
+    const auto start = std::chrono::steady_clock::now();
+    for (auto _ : state) {
+        const int hyperspeed = world.hyperspeed, before = ticks;
+        const auto pressed = std::chrono::steady_clock::now();
+        SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_Y, 1);
+        while (world.hyperspeed == hyperspeed) tick();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - pressed;
+        longest = std::max(longest, took.count());
+        mostTicks = std::max(mostTicks, ticks - before);
+        SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_Y, 0);
+        tick();  // which reads the release
+    }
+    const std::chrono::duration<double> all = std::chrono::steady_clock::now() - start;
+    world.playState = Paused;  // the chain ends at its next tick
+    SDL_JoystickClose(pad);
+    SDL_JoystickDetachVirtual(0);
+    while (playingTickPending()) glutMainLoopEvent();
+    pollPads();
+    state.counters["ticks"] = mostTicks;
+    state.counters["longest_ms"] = 1000 * longest;
+    state.counters["tick_ms"] = 1000 * all.count() / (ticks - ticksBefore);
+}
+BENCHMARK(BM_PollPads)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PadPressToWorld)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // Every level's loop, as set-up makes them after the first frame; bytes is their memory.
 void BM_MusicSynthesis(benchmark::State& state) {

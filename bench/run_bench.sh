@@ -25,6 +25,8 @@ awk '
     target["BM_GameLoading"] = "<= 5 ms"
     target["BM_Mesh1300kTriangles"] = ">= 150 MB/s"
     target["BM_Bmp1024"] = "<= 2 ms"
+    target["BM_PollPads"] = "<= 1% of a full-load frame"
+    target["BM_PadPressToWorld"] = "one tick at most"
     target["BM_MusicSynthesis"] = "after the first frame, a level a tick"
     printf "%-26s %14s   %s\n", "benchmark", "median", "target"
   }
@@ -36,12 +38,16 @@ awk '
   /"time_unit":/ { unit = value }
   /"bytes_per_second":/ { bytes = value }
   /"fps":/ { fps = value }
+  /"ticks":/ { ticks = value }
+  /"longest_ms":/ { longest = value }
+  /"tick_ms":/ { tick = value }
   /^ *}/ {
     if (median) {
-      if (fps != "") shown = sprintf("%.0f fps", fps)
+      if (ticks != "") shown = sprintf("%d tick, %.0f ms of %.0f", ticks, longest, tick)
+      else if (fps != "") shown = sprintf("%.0f fps", fps)
       else if (bytes != "") shown = sprintf("%.0f MB/s", bytes / 1e6)
       else shown = sprintf("%.2f %s", time, unit)
       printf "%-26s %14s   %s\n", name, shown, target[base]
     }
-    median = 0; fps = ""; bytes = ""
+    median = 0; fps = ""; bytes = ""; ticks = ""
   }' "$out/tick.json" "$out/readers.json" "$out/frames.json"

@@ -2,7 +2,7 @@
 // frame, frames per second at the start of a game and at full load (three
 // rockets with their trails, and bullets), where a full-load frame's time goes,
 // the draws a frame and the bytes the page loads, at a desktop's size, as a
-// phone at three times its pixels, and with no Web Audio (no sound); beside them the desktop
+// phone at three times its pixels, with no Web Audio (no sound) and with a pad connected; beside them the desktop
 // game's own frames per second at full load on Mesa's software renderer,
 // measured in the same run; each engine's first frame and full-load frames
 // per second side by side (Firefox and WebKit need an X display); and
@@ -105,9 +105,10 @@ const uncapped = ['--disable-gpu-vsync', '--disable-frame-rate-limit'];
 // No Web Audio at all: the game finds no sound device and plays silent, as the desktop's does.
 const silent = `() => { delete window.AudioContext; delete window.webkitAudioContext; (${recordFrames})(); }`;
 
-async function run(flags, viewport = undefined, hook = recordFrames) {
+async function run(flags, viewport = undefined, hook = recordFrames, pad = false) {
   const {browser, page, at, address} = await openGame(folder, [], {flags, viewport, hook});
   await page.waitForFunction(() => window.benchFrames.length > 0, {polling: 'raf'});
+  if (pad) await page.evaluate(() => plugPad());  // the test hook's scripted pad, polled as a real one
   const firstFrame = await page.evaluate(() => window.benchFrames[0].start);
   const context = await page.evaluate(() => window.benchContext);
   await frames(page, 30);
@@ -149,13 +150,14 @@ async function lighthouse(preset) {
 }
 
 (async () => {
-  const results = {capped: [], uncapped: [], phone: [], silent: []}, desktop = [];
+  const results = {capped: [], uncapped: [], phone: [], silent: [], pad: []}, desktop = [];
   const engines = {chromium: [], firefox: [], webkit: []};
   for (let i = 0; i < runs; ++i) {
     results.capped.push(await run([]));
     results.uncapped.push(await run(uncapped));
     results.phone.push(await run([], phone));
     results.silent.push(await run([], undefined, silent));
+    results.pad.push(await run([], undefined, recordFrames, true));
     desktop.push(desktopFullLoad());
     for (const engine in engines) engines[engine].push(await engineRun(engine));
   }
@@ -164,8 +166,9 @@ async function lighthouse(preset) {
       kinds.map(k => format(median(results[k].map(pick))).padStart(15)).join(''));
   console.log(`Medians of ${runs} runs, each in a new browser (load average now: ${
       fs.readFileSync('/proc/loadavg', 'utf8').split(' ').slice(0, 3).join(' ')})`);
-  console.log('the page, as a desktop\'s (500 x 500) and as a phone\'s (390 x 390 at 3x); silent: capped, no Web Audio');
-  console.log(''.padEnd(48) + ['capped', 'uncapped', 'phone, capped', 'silent'].map(k => k.padStart(15)).join(''));
+  console.log('the page, as a desktop\'s (500 x 500) and as a phone\'s (390 x 390 at 3x); silent: capped, no Web Audio; ' +
+              'pad: capped, a pad connected');
+  console.log(''.padEnd(48) + ['capped', 'uncapped', 'phone, capped', 'silent', 'pad'].map(k => k.padStart(15)).join(''));
   row('navigation to first frame, new browser', r => r.firstFrame, v => `${(v / 1000).toFixed(2)} s`);
   row('  of which the browser makes WebGL\'s context', r => r.context, v => `${(v / 1000).toFixed(2)} s`);
   row('  the same, browser running (target <= 1.0 s)', r => r.warmFirstFrame, v => `${(v / 1000).toFixed(2)} s`);
@@ -179,7 +182,7 @@ async function lighthouse(preset) {
   row('the layer\'s draws in the last frame, full load', r => r.full.layerDraws, v => v.toFixed(0));
   row('script busy in frames, full load', r => r.full.busy, v => `${(100 * v).toFixed(0)}%`);
   // A frame is drawn only when a tick (every 41 ms: 24.4 a second) or an input asks.
-  row('main thread busy, paused (phone: <= 1%)', r => r.paused.mainThread, v => `${(100 * v).toFixed(1)}%`);
+  row('main thread busy, paused (phone, pad: <= 1%)', r => r.paused.mainThread, v => `${(100 * v).toFixed(1)}%`);
   row('main thread busy, start', r => r.start.mainThread, v => `${(100 * v).toFixed(1)}%`);
   row('main thread busy, full load', r => r.full.mainThread, v => `${(100 * v).toFixed(1)}%`);
   row('frames/s paused', r => r.paused.fps, v => v.toFixed(1));
