@@ -341,8 +341,9 @@ const checks = {
                        'The browser took the game\'s graphics away and did not give them back.');
     await lost.page.evaluate(() => { window.stopped = true; });
     await lost.page.keyboard.press('Enter');  // the stopped game leaves the key to the focused button
-    await lost.page.waitForFunction(() => !window.stopped && document.getElementById('notice').hidden,
-                                    {timeout: 60000});
+    // Polled through the reload too, while the new page has no notice yet.
+    await lost.page.waitForFunction(() => !window.stopped && document.getElementById('notice')?.hidden,
+                                    {timeout: 60000, polling: 100});
   },
 
   // Half a minute of random keys, moves and clicks from a seeded generator
