@@ -76,6 +76,11 @@ SDL_Joystick* plugPad() {
     pollPads();  // the game opens it
     return joystick;
 }
+void unplugPad(SDL_Joystick* joystick) {
+    SDL_JoystickClose(joystick);
+    SDL_JoystickDetachVirtual(0);
+    pollPads();
+}
 
 // What each tick's poll costs with a pad in use, its stick moving: set beside a
 // full-load frame's time, which it must stay within 1% of.
@@ -87,9 +92,7 @@ void BM_PollPads(benchmark::State& state) {
         SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, x += 4000);
         pollPads();
     }
-    SDL_JoystickClose(pad);
-    SDL_JoystickDetachVirtual(0);
-    pollPads();
+    unplugPad(pad);
 }
 
 // From a press of Y (hyperspeed) just after a tick, the longest wait, to the
@@ -122,10 +125,8 @@ void BM_PadPressToWorld(benchmark::State& state) {
     }
     const std::chrono::duration<double> all = std::chrono::steady_clock::now() - start;
     world.playState = Paused;  // the chain ends at its next tick
-    SDL_JoystickClose(pad);
-    SDL_JoystickDetachVirtual(0);
     while (playingTickPending()) glutMainLoopEvent();
-    pollPads();
+    unplugPad(pad);
     state.counters["ticks"] = mostTicks;
     state.counters["longest_ms"] = 1000 * longest;
     state.counters["tick_ms"] = 1000 * all.count() / (ticks - ticksBefore);
