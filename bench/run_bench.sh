@@ -1,9 +1,10 @@
 #!/bin/sh
 # Runs every benchmark with Google Benchmark's repetitions and tables, then lists the medians
-# beside their targets. Usage: run_bench.sh BENCH_BINARY_DIR DATA_DIR
+# beside their targets, and then a lost sound server's return, timed by device_back.sh.
+# Usage: run_bench.sh BENCH_BINARY_DIR DATA_DIR GAME
 set -eu
 bin=$(cd "$1" && pwd)
-data=$2
+data=$2 game=$3
 out=$bin/results
 mkdir -p "$out"
 set -- --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
@@ -15,7 +16,8 @@ set -- --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 printf '[wave]\nfile=/dev/null\n' > "$out/alsoft.conf"
 (cd "$data" && LIBGL_ALWAYS_SOFTWARE=1 ALSOFT_DRIVERS=wave ALSOFT_CONF="$out/alsoft.conf" \
   xvfb-run -a -s "-screen 0 1280x1024x24" \
-  "$bin/frame_bench" "$@" --benchmark_out="$out/frames.json")
+  sh -c '"$0/frame_bench" "$@" --benchmark_out="$0/results/frames.json" &&
+    "$0/startup_bench" "$@" --benchmark_out="$0/results/startup.json"' "$bin" "$@")
 
 echo
 echo "Medians of 5 repetitions (load average now: $(cat /proc/loadavg))"
@@ -28,10 +30,11 @@ awk '
     target["BM_PollPads"] = "<= 1% of a full-load frame"
     target["BM_PadPressToWorld"] = "one tick at most"
     target["BM_MusicSynthesis"] = "after the first frame, a level a tick"
-    printf "%-26s %14s   %s\n", "benchmark", "median", "target"
+    target["BM_StartToFirstFrame"] = "within 5% of --mute"
+    printf "%-38s %14s   %s\n", "benchmark", "median", "target"
   }
   { value = $2; gsub(/[",]/, "", value) }
-  /"name":/ { name = value; sub(/_median$/, "", name); sub(/\/real_time$/, "", name)
+  /"name":/ { name = value; sub(/_median$/, "", name); sub(/\/(real|manual)_time$/, "", name); sub(/\/iterations:[0-9]+/, "", name)
               base = name; sub(/\/.*/, "", base) }
   /"aggregate_name":/ { median = value == "median" }
   /"real_time":/ { time = value }
@@ -47,7 +50,11 @@ awk '
       else if (fps != "") shown = sprintf("%.0f fps", fps)
       else if (bytes != "") shown = sprintf("%.0f MB/s", bytes / 1e6)
       else shown = sprintf("%.2f %s", time, unit)
-      printf "%-26s %14s   %s\n", name, shown, target[base]
+      printf "%-38s %14s   %s\n", name, shown, target[base]
     }
     median = 0; fps = ""; bytes = ""; ticks = ""
-  }' "$out/tick.json" "$out/readers.json" "$out/frames.json"
+  }' "$out/tick.json" "$out/readers.json" "$out/frames.json" "$out/startup.json"
+
+echo
+echo "A lost sound server back (the game tries again every 3 s after the loss):"
+xvfb-run -a -s "-screen 0 1280x1024x24" bash "$(dirname "$0")/device_back.sh" "$game" "$data"

@@ -179,7 +179,6 @@ async function lighthouse(preset) {
   row('frames/s it could draw at full load', r => r.full.capacity, v => v.toFixed(1));
   row('WebGL draws a frame, start', r => r.start.draws, v => v.toFixed(0));
   row('WebGL draws a frame, full load', r => r.full.draws, v => v.toFixed(0));
-  row('the layer\'s draws in the last frame, full load', r => r.full.layerDraws, v => v.toFixed(0));
   row('script busy in frames, full load', r => r.full.busy, v => `${(100 * v).toFixed(0)}%`);
   // A frame is drawn only when a tick (every 41 ms: 24.4 a second) or an input asks.
   row('main thread busy, paused (phone, pad: <= 1%)', r => r.paused.mainThread, v => `${(100 * v).toFixed(1)}%`);

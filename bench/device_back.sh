@@ -1,0 +1,24 @@
+#!/bin/bash
+# The time from a sound server's return to the game's sound, five times over: the
+# real game on a PulseAudio server of the bench's own (started as the end-to-end
+# tests start one, by tests/e2e/play.sh), the server stopped, then started again.
+# From the moment it answers: until the game says its sound is back, and until the
+# sink's monitor hears it (the listening itself takes half a second a try).
+# Usage: device_back.sh GAME DATA_DIR, on an X display.
+set -eu
+game=$(realpath "$1") data=$(realpath "$2")
+runtime=$(mktemp -d)
+trap 'rm -rf "$runtime"' EXIT
+ms() { echo $(($(date +%s%N) / 1000000)); }
+# Waits, as play.sh's own commands do, until the game's standard error has said $2 $1 times.
+said() { timeout "$deadline" bash -c 'until [ "$(grep -c -- "$1" "$2")" -ge "$0" ]; do :; done' "$1" "$2" "$err"; }
+round() {  # the game has lost its sound $1 times so far
+  echo "pactl exit && said $1 'sound lost' && pulse_up && t=\$(ms) && said $1 'sound is back' &&
+    back=\$((\$(ms) - t)) && heard && echo \"back after \$back ms, heard after \$((\$(ms) - t)) ms\""
+}
+export -f ms said
+XDG_RUNTIME_DIR=$runtime/pulse HOME=$runtime ALSOFT_DRIVERS=pulse SKORVANE_DEADLINE=30 \
+  bash "$(dirname "$0")/../tests/e2e/play.sh" "$game" \
+  "cp '$data'/* . && mkdir -p -m 700 \$XDG_RUNTIME_DIR && pulse_up" heard \
+  "$(round 1)" "$(round 2)" "$(round 3)" "$(round 4)" "$(round 5)" "xdotool key q && pactl exit" |
+  grep -E '^(back|play.sh: failed)'
