@@ -92,6 +92,12 @@ Clock::time_point holdSince;
 ALuint held[sourceCount];
 int heldCount = 0;
 
+// Holding, the page's device pauses (ALC_SOFT_pause_device): its audio and the
+// timer that feeds it, which would wake the page 40 times a second, rest until
+// play goes on. OpenAL Soft's mixer costs the desktop little, and goes on.
+using DeviceSwitch = void (*)(ALCdevice*);
+DeviceSwitch pauseDevice = nullptr, resumeDevice = nullptr;
+
 // One at a time: Emscripten 3.1.6's alSourcePlayv and its kin pass a source's
 // name where they need the source, and fail.
 void each(int count, const ALuint* list, void (*act)(ALuint)) {
@@ -198,6 +204,16 @@ void shareAudioContext() {}
 #endif
 // clang-format on
 
+void findDevicePause() {
+    pauseDevice = resumeDevice = nullptr;
+#ifdef __EMSCRIPTEN__
+    if (alcIsExtensionPresent(device, "ALC_SOFT_pause_device") != ALC_TRUE) return;
+    pauseDevice = reinterpret_cast<DeviceSwitch>(alcGetProcAddress(device, "alcDevicePauseSOFT"));
+    resumeDevice = reinterpret_cast<DeviceSwitch>(alcGetProcAddress(device, "alcDeviceResumeSOFT"));
+    if (pauseDevice == nullptr || resumeDevice == nullptr) pauseDevice = resumeDevice = nullptr;
+#endif
+}
+
 void closeDevice() {
     if (context != nullptr) {
         alDeleteSources(sourceCount, sources);
@@ -221,6 +237,7 @@ bool openDevice() {
         return false;
     }
     watched = alcIsExtensionPresent(device, "ALC_EXT_disconnect") == ALC_TRUE;
+    findDevicePause();
     shareAudioContext();
     return true;
 }
@@ -297,7 +314,9 @@ void followHold(Clock::time_point now) {
             if (stateOf(i) == AL_PLAYING && !waiting(i)) held[heldCount++] = sources[i];
         each(heldCount, held, alSourcePause);
         hold = Holding;
+        if (pauseDevice != nullptr) pauseDevice(device);
     } else if (!paused && hold != Open) {
+        if (hold == Holding && resumeDevice != nullptr) resumeDevice(device);
         each(heldCount, held, alSourcePlay);
         heldCount = 0, hold = Open;
         applyGain();

@@ -159,8 +159,9 @@ const checks = {
   // What reaches the speakers, through an analyser the test puts beside each
   // context's output: nothing before the first gesture, then the music and a
   // bullet; the music off by its button, the bullets still heard, and still off
-  // after a reload; on again by 'n'; the context suspended, a click resumes it;
-  // nothing once muted, nor after a reload, which keeps the choice.
+  // after a reload; on again by 'n'; at rest while paused, and back after Start; the
+  // context suspended, a click resumes it; nothing once muted, nor after a
+  // reload, which keeps the choice.
   async sound() {
     const listen = () => {
       const connect = AudioNode.prototype.connect, analysers = [];
@@ -193,10 +194,16 @@ const checks = {
     await until('quiet: the music still off after the reload', () => loudest() === 0);
     await page.keyboard.press('n');
     await until('the music on again', () => loudest() > 0.01);
+    await page.keyboard.press('p');
+    await until('the audio at rest while paused', () => Module.audioContext.state === 'suspended');
+    await page.evaluate(() => (plugPad(), padButton(0, 9, true)));  // Start: no event the page resumes audio on
+    await until('the music back after the pause', () => Module.audioContext.state === 'running' && loudest() > 0.01);
+    await page.evaluate(() => padButton(0, 9, false));
     await page.evaluate(() => Module.audioContext.suspend());
     await shoot();
     await until('resumed by a click', () => Module.audioContext.state === 'running' && loudest() > 0.01);
     await page.click('#mute');
+    await until('quiet once muted', () => loudest() === 0);  // the analyser's last 46 ms first
     for (const reload of [false, true]) {
       if (reload) await page.reload(), await running();
       for (let shot = 0; shot < 10; ++shot) {
