@@ -111,12 +111,15 @@ void addTriangle(const Vertex& a, const Vertex& b, const Vertex& c) {
     for (const Vertex* v : {&a, &b, &c}) vertices[vertexCount++] = *v;
 }
 
+// Asked only with something to draw: a texture's upload at start-up draws
+// nothing, and must not wait for the program meanwhile.
 void drawPending() {
     static char problem[512];
-    if (programProblem(problem, sizeof problem) > 0) fail(problem);
-    if (vertexCount > 0)
+    if (vertexCount > 0) {
+        if (programProblem(problem, sizeof problem) > 0) fail(problem);
         drawStretches(vertices, int(sizeof(Vertex)) * vertexCount, &stretches[0].texture,
                       int(sizeof(Stretch) / sizeof(int32_t)), stretchCount);
+    }
     vertexCount = stretchCount = 0;
 }
 
