@@ -58,7 +58,14 @@
     return new Response(new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip')))
         .arrayBuffer();
   });
-  var code = WebAssembly.compileStreaming(fetch(files + '.wasm'));
+  // Streaming compilation takes only a response typed application/wasm; from a
+  // host that types it otherwise, the code is compiled from its bytes.
+  var code = fetch(files + '.wasm').then(function(response) {
+    if (!response.ok) throw new Error(files + '.wasm: ' + response.status + ' ' + response.statusText);
+    return WebAssembly.compileStreaming(response.clone()).catch(function() {
+      return response.arrayBuffer().then(WebAssembly.compile);
+    });
+  });
 
   // The game's window is the canvas: its drawing buffer has the display's own
   // pixels, so the picture is as sharp as the screen, up to a count of pixels
@@ -179,8 +186,7 @@
   // The music off or on, the other sounds kept: the Music button, or 'n'. Kept
   // as mute is; a browser that keeps no site data plays with the music on.
   var music = document.getElementById('music');
-  var musicOff = false;
-  try { musicOff = localStorage.getItem('skorvane.music') === 'off'; } catch (e) {}
+  var musicOff = remembered('skorvane.music') === 'off';
   function applyMusic() {
     music.setAttribute('aria-pressed', String(musicOff));
     music.textContent = musicOff ? 'Music on (n)' : 'Music off (n)';
@@ -188,7 +194,7 @@
   }
   function toggleMusic() {
     musicOff = !musicOff;
-    try { localStorage.setItem('skorvane.music', musicOff ? 'off' : 'on'); } catch (e) {}
+    remember('skorvane.music', musicOff ? 'off' : 'on');
     applyMusic();
     game.focus();  // keys go on to the game, not to the button
   }
