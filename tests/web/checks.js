@@ -189,7 +189,9 @@ const checks = {
     await until('quiet without the music', () => loudest() === 0);
     await shoot();
     await until('a bullet heard without the music', () => loudest() > 0.01);
-    await page.reload(), await running(), await shoot();
+    await page.reload(), await running(), await shoot();  // the first click starts the new page's audio
+    await until('the audio started by the click', () => Module.audioContext.state === 'running');
+    await shoot();
     await until('a bullet heard after the reload', () => loudest() > 0.01);
     await until('quiet: the music still off after the reload', () => loudest() === 0);
     await page.keyboard.press('n');
