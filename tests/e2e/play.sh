@@ -13,6 +13,7 @@
 #                 (stereo 32-bit float at the 44.1 kHz the config sets, in real time)
 #   hear_until S  waits until S seconds are recorded
 #   loudness S L [C]  the RMS amplitude of L seconds from S on, of both channels or C (1 left)
+#   loudest S L   the loudness of the loudest tenth of a second in L seconds from S on
 #   jump S L      the largest step between two samples in L seconds from S on: a click
 #   louder A B    true when the amplitude A is more than twice B
 #   pulse_up      starts a PulseAudio server (under XDG_RUNTIME_DIR) with a null sink "out",
@@ -36,6 +37,11 @@ rockets_bar() { timeout "$deadline" bash -c "until [ \$((\$(bar) - $1)) -ge -1 ]
 recorded() { { stat -c %s game.wav 2>/dev/null || echo 68; } | awk '{print ($1 - 68) / 352800}'; }
 hear_until() { timeout "$deadline" bash -c "until awk -v s=\$(recorded) 'BEGIN {exit !(s >= $1)}'; do :; done"; }
 loudness() { sox -V1 game.wav -n trim "$1" "$2" ${3:+remix "$3"} stat 2>&1 | awk '/^RMS +amp/ {print $3}'; }
+loudest() {
+  for step in $(seq 0 $(awk -v l="$2" 'BEGIN {print 10 * l - 1}')); do
+    loudness "$(awk -v s="$1" -v k="$step" 'BEGIN {print s + k / 10}')" 0.1
+  done | sort -g | tail -n 1
+}
 jump() { sox -V1 game.wav -n trim "$1" "$2" remix 1 stat 2>&1 | awk '/^Maximum delta/ {print $3}'; }
 louder() { awk -v a="$1" -v b="$2" 'BEGIN {exit !(a > 2 * b)}'; }
 printed() { timeout "$deadline" bash -c 'until grep -qF -- "$2" "$0" "$1"; do :; done' "$out" "$err" "$1"; }
