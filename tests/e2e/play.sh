@@ -6,7 +6,7 @@
 # left and the exit status; between the output and the files, the game's standard
 # error after a line "standard error:", if it wrote any. The commands may use:
 #   game_pid      the process to signal
-#   printed TEXT  waits until the game's output or standard error holds TEXT
+#   printed TEXT [N]  waits until the game's output or standard error holds TEXT (N times)
 #   moves         waits until the picture changes by itself
 #   rockets_bar N waits until the green rockets bar is N pixels long, give or take one
 #   recorded      the seconds of sound OpenAL Soft's wave writer has written to game.wav
@@ -44,7 +44,10 @@ loudest() {
 }
 jump() { sox -V1 game.wav -n trim "$1" "$2" remix 1 stat 2>&1 | awk '/^Maximum delta/ {print $3}'; }
 louder() { awk -v a="$1" -v b="$2" 'BEGIN {exit !(a > 2 * b)}'; }
-printed() { timeout "$deadline" bash -c 'until grep -qF -- "$2" "$0" "$1"; do :; done' "$out" "$err" "$1"; }
+printed() {
+  timeout "$deadline" bash -c 'until [ "$(cat "$0" "$1" | grep -cF -- "$2")" -ge "$3" ]; do :; done' \
+    "$out" "$err" "$1" "${2:-1}"
+}
 pulse_up() {
   timeout 300 pulseaudio -n --daemonize=no --exit-idle-time=-1 -L 'module-null-sink sink_name=out' \
     -L 'module-native-protocol-unix auth-anonymous=1' > /dev/null 2>&1 &
