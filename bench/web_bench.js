@@ -9,7 +9,8 @@
 // Lighthouse's scores of the page as served, as a phone and as a desktop.
 // Usage: node web_bench.js BUILD_WEB BUILD_BENCH
 'use strict';
-const {execFileSync} = require('child_process');
+const {execFile, execFileSync} = require('child_process');
+const execFileAsync = require('util').promisify(execFile);
 const fs = require('fs');
 const path = require('path');
 const zlib = require('zlib');
@@ -133,14 +134,14 @@ async function run(flags, viewport = undefined, hook = recordFrames, pad = false
 // serves it: the four scores, Total Blocking Time, Largest Contentful Paint and
 // the longest task of the page's own code.
 async function lighthouse(preset) {
-  const {address, server} = await serve(path.join(folder, 'page'));
+  const {address, close} = await serve(path.join(folder, 'page'));
   const cli = path.join(path.dirname(require.resolve('lighthouse/package.json')), 'cli/index.js');
-  const report = JSON.parse(execFileSync(process.execPath, [cli, address, '--quiet', '--output=json',
+  const report = JSON.parse((await execFileAsync(process.execPath, [cli, address, '--quiet', '--output=json',
       '--output-path=stdout', '--chrome-path=/usr/bin/chromium', ...(preset === 'desktop' ? ['--preset=desktop'] : []),
       '--chrome-flags=--headless=new --no-sandbox --use-angle=swiftshader --enable-unsafe-swiftshader ' +
       '--disable-background-networking --disable-component-update --disable-sync --no-first-run'],
-      {maxBuffer: 1 << 28}));
-  server.kill();
+      {maxBuffer: 1 << 28})).stdout);  // the server answers meanwhile, in this process
+  close();
   const audit = name => report.audits[name];
   const own = (audit('long-tasks').details?.items || []).filter(task => task.url.startsWith(address));
   return {...Object.fromEntries(Object.entries(report.categories).map(([name, c]) => [name, 100 * c.score])),

@@ -5,7 +5,8 @@ const assert = require('assert');
 const {execFileSync} = require('child_process');
 const fs = require('fs');
 const zlib = require('zlib');
-const {openGame, frame, frameUntil, frames, lit, phone} = require('./page.js');
+const path = require('path');
+const {scratch, hooked, openGame, frame, frameUntil, frames, lit, phone} = require('./page.js');
 
 const [check, folder, ...files] = process.argv.slice(2);
 const messages = [];
@@ -22,14 +23,31 @@ const litBox = f => String(execFileSync('convert', ['png:-', '-crop', `${f.width
 const crosshair = f => [[250, 244], [250, 256], [244, 250], [256, 250]].every(([x, y]) =>
   Math.min(...f.at(x, y)) > 200);
 
+const running = () => document.getElementById('notice').hidden;
+
+// Another build of the game, published as the build publishes it, its page and
+// its script marked B: the folder.
+function publishB() {
+  const repo = path.resolve(__dirname, '../..'), source = scratch(), linked = scratch(), into = scratch();
+  fs.cpSync(`${repo}/web/page`, source, {recursive: true});
+  fs.appendFileSync(`${source}/index.js`, "window.build = 'B';\n");
+  const page = `${source}/index.html.in`;
+  fs.writeFileSync(page, fs.readFileSync(page, 'utf8').replace('<head>', '<head><meta name="build" content="B">'));
+  ['js', 'wasm', 'data'].forEach(end => fs.copyFileSync(`${folder}/link/skorvane.${end}`, `${linked}/skorvane.${end}`));
+  execFileSync('cmake', [`-DLINKED=${linked}`, `-DPAGE=${into}`, `-DSOURCE=${source}`, `-DLICENSE=${repo}/LICENSE`,
+                         `-DICON=${repo}/dist/skorvane.svg`, '-P', `${source}/publish.cmake`]);
+  hooked(into);
+  return into;
+}
+
 const checks = {
   // The start-up lines and the help text as the desktop prints them: FILES[0]
   // holds the desktop game's output after the same start and the same 'h'.
   async startup() {
-    // Caches of another site on the origin, and of an old build of ours.
-    const {page, server} = await openGame(folder, messages, {prepare: async (page, address) => {
+    // Caches of another site on the origin, and of the earlier worker of ours.
+    const {page, rules, address} = await openGame(folder, messages, {prepare: async (page, address) => {
       await page.goto(`${address}LICENSE.txt`);
-      await page.evaluate(() => Promise.all(['another-site', 'skorvane-old'].map(name => caches.open(name))));
+      await page.evaluate(() => Promise.all(['another-site', 'skorvane-0123456789ab'].map(name => caches.open(name))));
     }});
     await page.keyboard.press('h');
     await page.waitForFunction(() => document.getElementById('output').textContent.endsWith("'h':  Help\n\n"));
@@ -37,18 +55,20 @@ const checks = {
     for (let i = 0; i < 20; ++i) await page.keyboard.press('h');  // the panel keeps 200 lines
     await page.waitForFunction(() => document.getElementById('output').textContent.split('\n').length === 201);
 
-    // The service worker keeps this build's files together, under this build's
-    // name, beside the other site's cache; then, with the server hanging, the
-    // game starts again from them.
+    // The service worker keeps this build's files together, under this copy's
+    // scope and the build's name, beside the other site's cache; then, with the
+    // server hanging, the game starts again from them.
     await page.waitForFunction(() => navigator.serviceWorker.controller, {polling: 100});
     const [caches, kept, game] = await page.evaluate(async () => {
       const names = (await caches.keys()).sort(), ours = await caches.open(names[names.length - 1]);
       const files = (await ours.keys()).map(request => request.url.replace(/.*\//, ''));
       return [names, files, document.querySelector('[data-game]').dataset.game];
     });
-    assert.deepStrictEqual(caches, ['another-site', `skorvane-${game.split('.')[1]}`]);
+    assert.strictEqual(caches.length, 2, caches.join());
+    assert.strictEqual(caches[0], 'another-site');
+    assert.match(caches[1], new RegExp(`^skorvane ${address} [0-9a-f]{12}$`));
     assert(['.js', '.wasm', '.data.gz'].every(end => kept.includes(game + end)), kept.join());
-    server.kill('SIGSTOP');
+    rules.push([/./, {hang: true}]);
     await page.reload();
     await page.waitForFunction(() => document.getElementById('notice').hidden, {timeout: 60000});
   },
@@ -327,8 +347,7 @@ const checks = {
 
   // A start that fails says why on the page: with no WebGL, and with a picture
   // of 8 bits a pixel (fire.bmp's header changed on its way to the page); and
-  // so does a game whose context is lost for good. A .wasm typed
-  // application/octet-stream still starts.
+  // so does a game whose context is lost for good.
   async failed() {
     const notice = () => !document.getElementById('notice').hidden && document.getElementById('progress').hidden &&
                          document.getElementById('message').textContent;  // once loading has stopped
@@ -336,15 +355,6 @@ const checks = {
     assert.strictEqual(await noWebgl.page.evaluate(notice),
                        'The game cannot start: this browser gives it no WebGL to draw with.');
     await noWebgl.close();  // one browser at a time, on a busy machine
-    if (process.env.SKORVANE_ENGINE === 'chromium') {  // a host that types the .wasm otherwise: the game starts
-      const typed = await openGame(folder, messages, {prepare: async page => {
-        await page.setRequestInterception(true);
-        page.on('request', request => (/\.wasm$/.test(request.url()) ? request.respond({contentType:
-            'application/octet-stream', body: fs.readFileSync(`${folder}/page/${request.url().replace(/.*\//, '')}`)})
-            : request.continue()));
-      }});
-      await typed.close();
-    }
     const packed = fs.readdirSync(`${folder}/page`).find(name => name.endsWith('.data.gz'));
     const data = zlib.gunzipSync(fs.readFileSync(`${folder}/page/${packed}`));
     data[data.indexOf(fs.readFileSync(`${folder}/data/fire.bmp`)) + 28] = 8;
@@ -363,6 +373,96 @@ const checks = {
     // Polled through the reload too, while the new page has no notice yet.
     await lost.page.waitForFunction(() => !window.stopped && document.getElementById('notice')?.hidden,
                                     {timeout: 60000, polling: 100});
+  },
+
+  // Site data refused, as a privacy setting has it: the game starts, and mute
+  // works for the visit. Then each download that stops arriving, or arrives
+  // corrupt, is named, and "Try again" starts the game; a .wasm typed
+  // otherwise starts it; and a context lost while the game loads comes back.
+  async downloads() {
+    const refused = process.env.SKORVANE_ENGINE === 'firefox' ? {prefs: {'network.cookie.cookieBehavior': 2}} : {
+      hook: () => {  // as Firefox refuses them
+        Object.defineProperty(window, 'localStorage', {get: () => { throw new DOMException('refused', 'SecurityError'); }});
+        navigator.serviceWorker.register = () => Promise.reject(new DOMException('refused', 'SecurityError'));
+      }};
+    const {page, rules} = await openGame(folder, messages, refused);
+    await page.keyboard.press('m');
+    await page.waitForFunction(() => document.getElementById('mute').getAttribute('aria-pressed') === 'true');
+    const game = await page.evaluate(() => document.querySelector('[data-game]').dataset.game);
+    const notice = () => document.getElementById('progress').hidden && document.getElementById('message').textContent;
+    const reload = () => page.reload({waitUntil: 'domcontentloaded'});  // a file hanging holds the load event
+    for (const [end, rule, said] of [['.data.gz', {half: true}, ' stopped arriving'], ['.wasm', {half: true},
+        ' stopped arriving'], ['.js', {hang: true}, ' stopped arriving'], ['.data.gz', {corrupt: true},
+        ': the file is corrupt'], ['.wasm', {type: 'application/octet-stream'}]]) {
+      rules.splice(0, rules.length, [new RegExp(`^${game}\\${end}$`), rule]);
+      await reload();
+      if (said) {
+        await page.waitForFunction(notice, {timeout: 60000, polling: 100});
+        assert.strictEqual(await page.evaluate(notice), `The game cannot start: ${game}${end}${said}.`);
+        rules.length = 0;
+        await page.click('#again');
+      }
+      await page.waitForFunction(running, {timeout: 60000, polling: 100});
+    }
+    rules.splice(0, rules.length, [/\.data\.gz$/, {delay: 3000}]);
+    await reload();
+    await page.evaluate(() => { gameContext().loseContext(); setTimeout(() => gameContext().restoreContext(), 100); });
+    await page.waitForFunction(running, {timeout: 60000, polling: 100});
+    await frameUntil(page, crosshair, 'the game, its context lost while it loaded');
+  },
+
+  // Two copies of the game on one origin, A at game/ and B at beta/, each kept
+  // offline on its own. Then B deployed at game/: with a stale page that names
+  // A, A stays kept, and whole offline; with the page or its script slow, the
+  // page is all A or all B, and B comes to be kept.
+  async builds() {
+    const b = publishB(), a = scratch();
+    let served;
+    const {page, rules} = await openGame(folder, messages, {path: 'game/', change: copy => {
+      fs.cpSync(copy, a, {recursive: true});
+      fs.rmSync(copy, {recursive: true});
+      fs.cpSync(a, `${copy}/game`, {recursive: true});
+      fs.cpSync(b, `${copy}/beta`, {recursive: true});
+      served = `${copy}/game`;
+    }});
+    const deploy = (build, ...files) => (files.length ? files : fs.readdirSync(build)).forEach(file =>
+        fs.copyFileSync(`${build}/${file}`, `${served}/${file}`));
+    const hang = [/./, {hang: true}];
+    const open = async (path, ...rule) => {  // with the server's rule as it loads
+      rules.splice(0, rules.length, ...rule);
+      await page.goto(new URL(path, page.url()).href);
+      await page.waitForFunction(running, {timeout: 60000, polling: 100});
+      rules.length = 0;
+      return page.evaluate(() => [document.querySelector('meta[name=build]') ? 'B' : 'A', window.build || 'A'].join(''));
+    };
+    const kept = () => page.evaluate(async () => {  // once the worker has looked for a new build and kept it or not
+      const registration = await navigator.serviceWorker.ready;
+      await registration.update().catch(() => {});
+      while (registration.installing || registration.waiting || registration.active.state !== 'activated') await new Promise(next => setTimeout(next, 100));
+      return (await caches.keys()).filter(name => name.startsWith(`skorvane ${new URL('.', location)} `));
+    });
+    const [keptA] = await kept();
+    assert.strictEqual(await open('../beta/'), 'BB');
+    assert.strictEqual((await kept()).length, 1);
+    assert.deepStrictEqual([await open('../game/', hang), await kept()], ['AA', [keptA]]);
+    assert.strictEqual(await open('../beta/', hang), 'BB');
+
+    deploy(b);
+    deploy(a, 'index.html');
+    assert.strictEqual(await open('../game/'), 'AA');
+    assert.deepStrictEqual(await kept(), [keptA], 'a stale page kept with B\'s files');
+    assert.strictEqual(await open('.', hang), 'AA');
+
+    const script = /src="([^"]+)" data-game/.exec(fs.readFileSync(`${b}/index.html`, 'utf8'))[1];
+    for (const slow of ['index.html', script]) {
+      deploy(a);
+      await open('.');
+      assert.deepStrictEqual(await kept(), [keptA]);
+      deploy(b);
+      const late = [new RegExp(`^${slow.replace(/\./g, '\\.')}$`), {delay: 5000}];
+      assert.match(await open('.', late), /^(AA|BB)$/, `the page a mix of two builds with ${slow} slow`);
+      assert.notDeepStrictEqual(await kept(), [keptA], 'B kept in the end');
+    }
   },
 
   // Half a minute of random keys, moves and clicks from a seeded generator

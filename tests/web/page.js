@@ -1,72 +1,103 @@
 // The page as a player meets it: a copy of a build's page/ folder served on localhost
-// by Python's own server, opened in the engine SKORVANE_ENGINE names (chromium or
+// by a server that can also misbehave, opened in the engine SKORVANE_ENGINE names (chromium or
 // firefox-esr through puppeteer-core, WebKitGTK's MiniBrowser through selenium-webdriver),
 // its game read back from real screenshots as RGB bytes (by ImageMagick).
 'use strict';
 const {execFileSync, spawn} = require('child_process');
 const fs = require('fs');
+const http = require('http');
 const os = require('os');
 const puppeteer = require('puppeteer-core');
 
-// What this process started, stopped when it ends (even a stopped server).
+// What this process started, stopped when it ends.
 const started = [];
 process.on('exit', () => started.forEach(child => child.kill('SIGKILL')));
 
-// Serves the folder on a free port; resolves once listening with its address
-// and its process, which can be stopped to leave the network hanging.
-function serve(folder) {
-  const server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1',
-                                   '--directory', folder], {stdio: ['ignore', 'pipe', 'ignore']});
-  started.push(server);
-  return new Promise((resolve, reject) => {
-    server.stdout.on('data', text => {
-      const port = /port (\d+)/.exec(String(text));
-      if (port) resolve({address: `http://127.0.0.1:${port[1]}/`, server});
-    });
-    server.on('exit', () => reject(new Error('the file server stopped')));
+// Serves the folder on a free port from this process. `rules` are [pattern, rule]
+// pairs for the files whose names match: {delay: ms}, {hang: true} (no answer while
+// the rule holds),
+// {half: true} (half the file, then nothing), {corrupt: true} (bytes changed in its
+// middle) or {type} (another content type).
+const types = {html: 'text/html', js: 'text/javascript', css: 'text/css', wasm: 'application/wasm',
+               gz: 'application/gzip', svg: 'image/svg+xml', webmanifest: 'application/manifest+json', txt: 'text/plain'};
+async function serve(folder) {
+  const rules = [];
+  const server = http.createServer((request, response) => {
+    const path = `${folder}${decodeURIComponent(new URL(request.url, 'http://any').pathname)}`;
+    const file = path.endsWith('/') ? `${path}index.html` : path;
+    const name = file.replace(/.*\//, '');
+    const ruled = () => Object.assign({}, ...rules.filter(([pattern]) => pattern.test(name)).map(([, r]) => r));
+    const rule = ruled();
+    if (!fs.existsSync(file)) return response.writeHead(404).end();
+    const body = fs.readFileSync(file);
+    if (rule.corrupt) body.fill(0x55, body.length >> 1, (body.length >> 1) + 64);
+    if (rule.hang) {  // till the rule goes, then the connection is dropped, as by a network that comes back
+      const hanging = setInterval(() => ruled().hang || (clearInterval(hanging), request.socket.destroy()), 100);
+      return;
+    }
+    setTimeout(() => {
+      response.writeHead(200, {'Content-Type': rule.type || types[name.replace(/.*\./, '')], 'Content-Length': body.length});
+      if (rule.half) response.write(body.subarray(0, body.length >> 1));
+      else response.end(body);
+    }, rule.delay || 0);
   });
+  await new Promise(listening => server.listen(0, '127.0.0.1', listening));
+  return {address: `http://127.0.0.1:${server.address().port}/`, rules, close: () => server.close()};
 }
 
-// Opens the game; `messages` gathers the console's lines and the page's errors as
-// [type, text]. `flags` go to chromium, `viewport` to the page (by default one where
-// the game is 500 x 500 with no scrollbar over it); `change(folder)` edits the served
-// copy, `hook` runs first in the page, `prepare(page, address)` before it loads.
-// Resolves once `ready` holds (by default, once the game runs), with the canvas's place.
-const running = () => document.getElementById('notice').hidden;
-async function openGame(folder, messages, {engine = process.env.SKORVANE_ENGINE || 'chromium', flags = [],
-                                           ready = running, webgl = true, change = () => {}, hook = '',
-                                           prepare = () => {}, viewport = {width: 500, height: 1400}} = {}) {
-  const copy = fs.mkdtempSync(`${os.tmpdir()}/skorvane-page-`);
-  started.push({kill: () => fs.rmSync(copy, {recursive: true, force: true})});
-  fs.cpSync(`${folder}/page`, copy, {recursive: true});
+// A folder of this process's own, gone when it ends.
+function scratch() {
+  const folder = fs.mkdtempSync(`${os.tmpdir()}/skorvane-page-`);
+  started.push({kill: () => fs.rmSync(folder, {recursive: true, force: true})});
+  return folder;
+}
+
+// Adds hook.js, running `hook` first, to a published page's folder: served first, and
+// kept by the service worker too, for a reload offline.
+function hooked(copy, hook = '') {
   fs.writeFileSync(`${copy}/test-hook.js`, `${fs.readFileSync(`${__dirname}/hook.js`)}(${hook || '() => {}'})();`);
   const edit = (file, from, to) => fs.writeFileSync(`${copy}/${file}`,
                                                    fs.readFileSync(`${copy}/${file}`, 'utf8').replace(from, to));
   edit('index.html', '<head>', '<head><script src="test-hook.js"></script>');
-  edit('sw.js', "'index.js',", "'index.js', 'test-hook.js',");  // kept too, for a reload offline
+  edit('sw.js', "'index.html',", "'index.html', 'test-hook.js',");
+}
+
+// Opens the game; `messages` gathers the console's lines and the page's errors as
+// [type, text]. `flags` go to chromium, `prefs` to firefox, `viewport` to the page (by
+// default one where the game is 500 x 500 with no scrollbar over it); `change(folder)`
+// edits the served copy, `hook` runs first in the page, `prepare(page, address)` before
+// it loads `path`. Resolves once `ready` holds (by default, once the game runs), with
+// the canvas's place and the server's rules.
+const running = () => document.getElementById('notice').hidden;
+async function openGame(folder, messages, {engine = process.env.SKORVANE_ENGINE || 'chromium', flags = [], prefs = {},
+                                           ready = running, webgl = true, change = () => {}, hook = '', path = '',
+                                           prepare = () => {}, viewport = {width: 500, height: 1400}} = {}) {
+  const copy = scratch();
+  fs.cpSync(`${folder}/page`, copy, {recursive: true});
+  hooked(copy, hook);
   change(copy);
-  const {address, server} = await serve(copy);
-  const {browser, page, close} = await launch[engine](messages, flags, webgl, viewport);
+  const {address, rules} = await serve(copy);
+  const {browser, page, close} = await launch[engine](messages, {flags, prefs, webgl}, viewport);
   await prepare(page, address);
-  await page.goto(address);
+  await page.goto(address + path);
   await page.waitForFunction(ready, {timeout: 60000});
   const box = await (await page.$('#game')).boundingBox();
-  return {browser, page, address, server, close, at: (x, y) => [box.x + x, box.y + y]};
+  return {browser, page, address, rules, close, at: (x, y) => [box.x + x, box.y + y]};
 }
 
 const launch = {
   // WebGL in software; no calls home, which this machine's closed network refuses.
-  chromium: (messages, flags, webgl, viewport) => listen(puppeteer.launch({executablePath: '/usr/bin/chromium',
+  chromium: (messages, {flags, webgl}, viewport) => listen(puppeteer.launch({executablePath: '/usr/bin/chromium',
       headless: true, args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
       '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run',
       ...flags, ...(webgl ? [] : ['--disable-webgl'])]}), messages, viewport),
   // WebGL only with an X display, even headless; overlay scrollbars, or one
   // would narrow the game; a touch screen's coarse pointer for a phone.
-  firefox: (messages, flags, webgl, viewport) => listen(puppeteer.launch({browser: 'firefox', headless: true,
-      executablePath: '/usr/bin/firefox-esr', extraPrefsFirefox: {'ui.useOverlayScrollbars': 1,
+  firefox: (messages, {prefs, webgl}, viewport) => listen(puppeteer.launch({browser: 'firefox', headless: true,
+      executablePath: '/usr/bin/firefox-esr', extraPrefsFirefox: {...prefs, 'ui.useOverlayScrollbars': 1,
       'webgl.disabled': !webgl, ...(viewport.hasTouch ? {'ui.primaryPointerCapabilities': 1,
       'ui.allPointerCapabilities': 1} : {})}}), messages, viewport),
-  async webkit(messages, flags, webgl, viewport) {
+  async webkit(messages, {webgl}, viewport) {
     const {Builder} = require('selenium-webdriver');
     const {DriverService} = require('selenium-webdriver/remote');
     const service = new DriverService.Builder('/usr/bin/WebKitWebDriver').setLoopback(true).build();
@@ -169,4 +200,4 @@ function frames(page, n) {
 
 const phone = {width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true};  // upright
 
-module.exports = {serve, openGame, frame, frameUntil, frames, lit, phone};
+module.exports = {serve, scratch, hooked, openGame, frame, frameUntil, frames, lit, phone};

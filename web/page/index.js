@@ -44,26 +44,46 @@
     output.scrollTop = output.scrollHeight;
   }
 
+  // A download that stops arriving for this long is given up, naming the file.
+  var patience = 10000;
+  // Fetches the file and gives its response, every part of which counts as
+  // arriving, to use(response); what fails is said with the file's name.
+  function download(name, use) {
+    var abort = new AbortController(), timer;
+    function arriving() {
+      clearTimeout(timer);
+      timer = setTimeout(function() { abort.abort(); }, patience);
+    }
+    arriving();
+    return fetch(name, {signal: abort.signal}).then(function(response) {
+      if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
+      var watched = new TransformStream({transform: function(part, out) { arriving(); out.enqueue(part); },
+                                         flush: function() { clearTimeout(timer); }});  // all here
+      return use(new Response(response.body.pipeThrough(watched), {headers: response.headers}));
+    }).catch(function(error) {
+      throw new Error(name + (abort.signal.aborted ? ' stopped arriving' : ': ' + error.message));
+    }).finally(function() { clearTimeout(timer); });
+  }
+  function corrupt() { throw new Error('the file is corrupt'); }
+
   // The downloads, the unpacking of the data files (gzipped, a third of their
   // size) and the compiling of the WebAssembly all start first, and go on while
   // the browser makes the WebGL context below, which can take it a second. A
   // host that sends the file with Content-Encoding: gzip has the browser unpack
   // it already: only what still starts with gzip's magic bytes is unpacked.
-  var data = fetch(files + '.data.gz').then(function(response) {
-    if (!response.ok) throw new Error(response.status + ' ' + response.statusText);
-    return response.arrayBuffer();
-  }).then(function(bytes) {
-    var head = new Uint8Array(bytes, 0, Math.min(2, bytes.byteLength));
-    if (head[0] !== 0x1f || head[1] !== 0x8b) return bytes;
-    return new Response(new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip')))
-        .arrayBuffer();
+  var data = download(files + '.data.gz', function(response) {
+    return response.arrayBuffer().then(function(bytes) {
+      var head = new Uint8Array(bytes, 0, Math.min(2, bytes.byteLength));
+      if (head[0] !== 0x1f || head[1] !== 0x8b) return bytes;
+      return new Response(new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip')))
+          .arrayBuffer().catch(corrupt);
+    });
   });
   // Streaming compilation takes only a response typed application/wasm; from a
   // host that types it otherwise, the code is compiled from its bytes.
-  var code = fetch(files + '.wasm').then(function(response) {
-    if (!response.ok) throw new Error(files + '.wasm: ' + response.status + ' ' + response.statusText);
+  var code = download(files + '.wasm', function(response) {
     return WebAssembly.compileStreaming(response.clone()).catch(function() {
-      return response.arrayBuffer().then(WebAssembly.compile);
+      return response.arrayBuffer().then(function(bytes) { return WebAssembly.compile(bytes).catch(corrupt); });
     });
   });
 
@@ -99,11 +119,11 @@
         return WebAssembly.instantiate(module, imports).then(function(instance) {
           receive(instance, module);
         });
-      }).catch(function(error) { stop('The game cannot start: ' + error.message, 'Try again'); });
+      }).catch(function(error) { stop('The game cannot start: ' + error.message + '.', 'Try again'); });
       return {};
     },
     postRun: function() {
-      if (state !== 'loading') return;
+      if (state !== 'loading') return Module._layerEnd();  // given up on while it came
       state = 'playing';
       notice.hidden = true;
       game.focus();
@@ -134,14 +154,18 @@
   again.addEventListener('click', function() { location.reload(); });
 
   // A lost context (a GPU reset, or a phone taking the GPU from a background
-  // tab) pauses the game until the browser gives it back; if that does not
-  // come while the page is seen, the page says so.
+  // tab), loading or playing, is asked back at once (the browser gives it back
+  // only if the loss is cancelled); the game pauses until it comes. If it does
+  // not come while the page is seen, the page says so.
   var waitForRestore = 5000, lost = null;
   function lostForGood() {
     if (document.hidden) lost = setTimeout(lostForGood, waitForRestore);
-    else if (state === 'playing') stop('The browser took the game\'s graphics away and did not give them back.', 'Start again');
+    else if (state !== 'ended') stop('The browser took the game\'s graphics away and did not give them back.', 'Start again');
   }
-  game.addEventListener('webglcontextlost', function() { lost = setTimeout(lostForGood, waitForRestore); });
+  game.addEventListener('webglcontextlost', function(event) {
+    event.preventDefault();
+    lost = setTimeout(lostForGood, waitForRestore);
+  });
   game.addEventListener('webglcontextrestored', function() { clearTimeout(lost); });
 
   // Fullscreen, where the browser has it: a button, or 'f'.
@@ -237,16 +261,21 @@
   window.addEventListener('gamepadconnected', function(event) { notePad(event, 'Pad connected'); });
   window.addEventListener('gamepaddisconnected', function(event) { notePad(event, 'Pad unplugged'); });
 
-  // The game's script starts once it can have its data files.
+  // The game's script starts once it can have its data files. A script shows
+  // nothing of its arriving: it has the patience of a whole download.
   data.then(function(packed) {
     Module.getPreloadedPackage = function() { return packed; };
-    var script = document.createElement('script');
-    script.src = files + '.js';
-    script.onerror = function() { stop('The game cannot start: ' + files + '.js did not load.', 'Try again'); };
+    var script = document.createElement('script'), name = files + '.js';
+    var late = setTimeout(function() { stop('The game cannot start: ' + name + ' stopped arriving.', 'Try again'); },
+                          patience);
+    script.onload = function() { clearTimeout(late); };
+    script.onerror = function() {
+      clearTimeout(late);
+      stop('The game cannot start: ' + name + ' did not load.', 'Try again');
+    };
+    script.src = name;
     document.body.appendChild(script);
-  }, function(error) {
-    stop('The game cannot start: its data did not load (' + error.message + ').', 'Try again');
-  });
+  }, function(error) { stop('The game cannot start: ' + error.message + '.', 'Try again'); });
 
   // Once the game's files have come, a service worker keeps them for playing
   // offline; the game runs the same without one.

@@ -1,27 +1,56 @@
-# Puts the linked game into the page's folder under names of its content:
-# skorvane.HASH.js, .wasm and .data.gz (the data packed), and writes index.html
-# and sw.js naming them. A page and its service worker so always name one
-# build's files together, and a new build never shares a name with an old one.
-# Usage: cmake -DLINKED=dir -DPAGE=dir -DSOURCE=web-dir -P publish.cmake
+# Fills the page's folder with one build: the game's script, WebAssembly and
+# packed data as skorvane.HASH.js, .wasm and .data.gz, the page's script and
+# style as index.HASH.js and .css (each HASH of its own content), then
+# index.html naming them and sw.js keeping them under the build's name, a hash
+# of every file served. A page so only ever names one build's files, a new
+# build never shares a name with an old one, and any change to any file gives
+# the service worker a new build to keep.
+# Usage: cmake -DLINKED=dir -DPAGE=dir -DSOURCE=web/page -DLICENSE=file -DICON=file -P publish.cmake
 execute_process(COMMAND gzip -9 -n -f -k skorvane.data WORKING_DIRECTORY ${LINKED}
   RESULT_VARIABLE packed)
 if(NOT packed EQUAL 0)
   message(FATAL_ERROR "Could not pack ${LINKED}/skorvane.data")
 endif()
+
+function(short_hash variable text)
+  string(SHA256 hash "${text}")
+  string(SUBSTRING ${hash} 0 12 hash)
+  set(${variable} ${hash} PARENT_SCOPE)
+endfunction()
+
+file(MAKE_DIRECTORY ${PAGE})
+file(GLOB old ${PAGE}/skorvane.*.js ${PAGE}/skorvane.*.wasm ${PAGE}/skorvane.*.data.gz ${PAGE}/index.*.js
+  ${PAGE}/index.*.css)
+if(old)
+  file(REMOVE ${old})
+endif()
+
 set(contents "")
 foreach(suffix js wasm data.gz)
   file(SHA256 ${LINKED}/skorvane.${suffix} hash)
   string(APPEND contents ${hash})
 endforeach()
-string(SHA256 version "${contents}")
-string(SUBSTRING ${version} 0 12 version)
-set(GAME skorvane.${version})
-file(GLOB old ${PAGE}/skorvane.*.js ${PAGE}/skorvane.*.wasm ${PAGE}/skorvane.*.data.gz)
-if(old)
-  file(REMOVE ${old})
-endif()
+short_hash(hash "${contents}")
+set(GAME skorvane.${hash})
 foreach(suffix js wasm data.gz)
   file(COPY_FILE ${LINKED}/skorvane.${suffix} ${PAGE}/${GAME}.${suffix})
 endforeach()
+foreach(suffix js css)
+  file(SHA256 ${SOURCE}/index.${suffix} hash)
+  string(SUBSTRING ${hash} 0 12 hash)
+  file(COPY_FILE ${SOURCE}/index.${suffix} ${PAGE}/index.${hash}.${suffix})
+  string(APPEND contents ${hash})
+endforeach()
+file(GLOB SCRIPT RELATIVE ${PAGE} ${PAGE}/index.*.js)
+file(GLOB STYLE RELATIVE ${PAGE} ${PAGE}/index.*.css)
+file(COPY_FILE ${SOURCE}/manifest.webmanifest ${PAGE}/manifest.webmanifest)
+file(COPY_FILE ${LICENSE} ${PAGE}/LICENSE.txt)
+file(COPY_FILE ${ICON} ${PAGE}/skorvane.svg)
 configure_file(${SOURCE}/index.html.in ${PAGE}/index.html @ONLY)
+
+foreach(file index.html manifest.webmanifest LICENSE.txt skorvane.svg)
+  file(SHA256 ${PAGE}/${file} hash)
+  string(APPEND contents ${hash})
+endforeach()
+short_hash(BUILD "${contents}")
 configure_file(${SOURCE}/sw.js.in ${PAGE}/sw.js @ONLY)
