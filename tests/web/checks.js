@@ -44,33 +44,12 @@ const checks = {
   // The start-up lines and the help text as the desktop prints them: FILES[0]
   // holds the desktop game's output after the same start and the same 'h'.
   async startup() {
-    // Caches of another site on the origin, and of the earlier worker of ours.
-    const {page, rules, address} = await openGame(folder, messages, {prepare: async (page, address) => {
-      await page.goto(`${address}LICENSE.txt`);
-      await page.evaluate(() => Promise.all(['another-site', 'skorvane-0123456789ab'].map(name => caches.open(name))));
-    }});
+    const {page} = await openGame(folder, messages);
     await page.keyboard.press('h');
     await page.waitForFunction(() => document.getElementById('output').textContent.endsWith("'h':  Help\n\n"));
     assert.strictEqual(printed().join('\n') + '\n', fs.readFileSync(files[0], 'utf8'));
     for (let i = 0; i < 20; ++i) await page.keyboard.press('h');  // the panel keeps 200 lines
     await page.waitForFunction(() => document.getElementById('output').textContent.split('\n').length === 201);
-
-    // The service worker keeps this build's files together, under this copy's
-    // scope and the build's name, beside the other site's cache; then, with the
-    // server hanging, the game starts again from them.
-    await page.waitForFunction(() => navigator.serviceWorker.controller, {polling: 100});
-    const [caches, kept, game] = await page.evaluate(async () => {
-      const names = (await caches.keys()).sort(), ours = await caches.open(names[names.length - 1]);
-      const files = (await ours.keys()).map(request => request.url.replace(/.*\//, ''));
-      return [names, files, document.querySelector('[data-game]').dataset.game];
-    });
-    assert.strictEqual(caches.length, 2, caches.join());
-    assert.strictEqual(caches[0], 'another-site');
-    assert.match(caches[1], new RegExp(`^skorvane ${address} [0-9a-f]{12}$`));
-    assert(['.js', '.wasm', '.data.gz'].every(end => kept.includes(game + end)), kept.join());
-    rules.push([/./, {hang: true}]);
-    await page.reload();
-    await page.waitForFunction(() => document.getElementById('notice').hidden, {timeout: 60000});
   },
 
   // The scripted World the desktop's GL test drew (FILES[0], raw RGB rows from
@@ -412,13 +391,17 @@ const checks = {
   },
 
   // Two copies of the game on one origin, A at game/ and B at beta/, each kept
-  // offline on its own. Then B deployed at game/: with a stale page that names
+  // offline on its own, beside another site's cache (the earlier worker's is
+  // dropped). Then B deployed at game/: with a stale page that names
   // A, A stays kept, and whole offline; with the page or its script slow, the
   // page is all A or all B, and B comes to be kept.
   async builds() {
     const b = publishB(), a = scratch();
     let served;
-    const {page, rules} = await openGame(folder, messages, {path: 'game/', change: copy => {
+    const {page, rules, address} = await openGame(folder, messages, {path: 'game/', prepare: async (page, address) => {
+      await page.goto(`${address}game/LICENSE.txt`);
+      await page.evaluate(() => Promise.all(['another-site', 'skorvane-0123456789ab'].map(name => caches.open(name))));
+    }, change: copy => {
       fs.cpSync(copy, a, {recursive: true});
       fs.rmSync(copy, {recursive: true});
       fs.cpSync(a, `${copy}/game`, {recursive: true});
@@ -430,7 +413,7 @@ const checks = {
     const hang = [/./, {hang: true}];
     const open = async (path, ...rule) => {  // with the server's rule as it loads
       rules.splice(0, rules.length, ...rule);
-      await page.goto(new URL(path, page.url()).href);
+      await page.goto(address + path);
       await page.waitForFunction(running, {timeout: 60000, polling: 100});
       rules.length = 0;
       return page.evaluate(() => [document.querySelector('meta[name=build]') ? 'B' : 'A', window.build || 'A'].join(''));
@@ -442,25 +425,27 @@ const checks = {
       return (await caches.keys()).filter(name => name.startsWith(`skorvane ${new URL('.', location)} `));
     });
     const [keptA] = await kept();
-    assert.strictEqual(await open('../beta/'), 'BB');
+    assert.match(keptA, new RegExp(`^skorvane ${address}game/ [0-9a-f]{12}$`));
+    assert.deepStrictEqual(await page.evaluate(() => caches.keys()), ['another-site', keptA]);
+    assert.strictEqual(await open('beta/'), 'BB');
     assert.strictEqual((await kept()).length, 1);
-    assert.deepStrictEqual([await open('../game/', hang), await kept()], ['AA', [keptA]]);
-    assert.strictEqual(await open('../beta/', hang), 'BB');
+    assert.deepStrictEqual([await open('game/', hang), await kept()], ['AA', [keptA]]);
+    assert.strictEqual(await open('beta/', hang), 'BB');
 
     deploy(b);
     deploy(a, 'index.html');
-    assert.strictEqual(await open('../game/'), 'AA');
+    assert.strictEqual(await open('game/'), 'AA');
     assert.deepStrictEqual(await kept(), [keptA], 'a stale page kept with B\'s files');
-    assert.strictEqual(await open('.', hang), 'AA');
+    assert.strictEqual(await open('game/', hang), 'AA');
 
     const script = /src="([^"]+)" data-game/.exec(fs.readFileSync(`${b}/index.html`, 'utf8'))[1];
     for (const slow of ['index.html', script]) {
       deploy(a);
-      await open('.');
+      await open('game/');
       assert.deepStrictEqual(await kept(), [keptA]);
       deploy(b);
       const late = [new RegExp(`^${slow.replace(/\./g, '\\.')}$`), {delay: 5000}];
-      assert.match(await open('.', late), /^(AA|BB)$/, `the page a mix of two builds with ${slow} slow`);
+      assert.match(await open('game/', late), /^(AA|BB)$/, `the page a mix of two builds with ${slow} slow`);
       assert.notDeepStrictEqual(await kept(), [keptA], 'B kept in the end');
     }
   },
