@@ -6,7 +6,7 @@ const {execFileSync} = require('child_process');
 const fs = require('fs');
 const zlib = require('zlib');
 const path = require('path');
-const {scratch, hooked, openGame, frame, frameUntil, frames, lit, phone} = require('./page.js');
+const {scratch, hooked, openGame, running, frame, frameUntil, frames, lit, phone} = require('./page.js');
 
 const [check, folder, ...files] = process.argv.slice(2);
 const messages = [];
@@ -23,8 +23,6 @@ const litBox = f => String(execFileSync('convert', ['png:-', '-crop', `${f.width
 const crosshair = f => [[250, 244], [250, 256], [244, 250], [256, 250]].every(([x, y]) =>
   Math.min(...f.at(x, y)) > 200);
 
-const running = () => document.getElementById('notice').hidden;
-
 // Another build of the game, published as the build publishes it, its page and
 // its script marked B: the folder.
 function publishB() {
@@ -39,6 +37,10 @@ function publishB() {
   hooked(into);
   return into;
 }
+
+// The page's message, once the game is given up on.
+const notice = () => !document.getElementById('notice').hidden && document.getElementById('progress').hidden &&
+                     document.getElementById('message').textContent;
 
 const checks = {
   // The start-up lines and the help text as the desktop prints them: FILES[0]
@@ -328,8 +330,6 @@ const checks = {
   // of 8 bits a pixel (fire.bmp's header changed on its way to the page); and
   // so does a game whose context is lost for good.
   async failed() {
-    const notice = () => !document.getElementById('notice').hidden && document.getElementById('progress').hidden &&
-                         document.getElementById('message').textContent;  // once loading has stopped
     const noWebgl = await openGame(folder, messages, {webgl: false, ready: notice});
     assert.strictEqual(await noWebgl.page.evaluate(notice),
                        'The game cannot start: this browser gives it no WebGL to draw with.');
@@ -368,7 +368,6 @@ const checks = {
     await page.keyboard.press('m');
     await page.waitForFunction(() => document.getElementById('mute').getAttribute('aria-pressed') === 'true');
     const game = await page.evaluate(() => document.querySelector('[data-game]').dataset.game);
-    const notice = () => document.getElementById('progress').hidden && document.getElementById('message').textContent;
     const reload = () => page.reload({waitUntil: 'domcontentloaded'});  // a file hanging holds the load event
     for (const [end, rule, said] of [['.data.gz', {half: true}, ' stopped arriving'], ['.wasm', {half: true},
         ' stopped arriving'], ['.js', {hang: true}, ' stopped arriving'], ['.data.gz', {corrupt: true},

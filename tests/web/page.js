@@ -200,4 +200,4 @@ function frames(page, n) {
 
 const phone = {width: 390, height: 844, deviceScaleFactor: 3, isMobile: true, hasTouch: true};  // upright
 
-module.exports = {serve, scratch, hooked, openGame, frame, frameUntil, frames, lit, phone};
+module.exports = {serve, scratch, hooked, openGame, running, frame, frameUntil, frames, lit, phone};

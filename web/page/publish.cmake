@@ -19,8 +19,10 @@ function(short_hash variable text)
 endfunction()
 
 file(MAKE_DIRECTORY ${PAGE})
-file(GLOB old ${PAGE}/skorvane.*.js ${PAGE}/skorvane.*.wasm ${PAGE}/skorvane.*.data.gz ${PAGE}/index.*.js
-  ${PAGE}/index.*.css)
+# An earlier build's files, and the plain index.js and index.css of a folder
+# made before the page's script and style were named by their content.
+file(GLOB old ${PAGE}/skorvane.*.js ${PAGE}/skorvane.*.wasm ${PAGE}/skorvane.*.data.gz ${PAGE}/index.*js
+  ${PAGE}/index.*css)
 if(old)
   file(REMOVE ${old})
 endif()
@@ -38,11 +40,12 @@ endforeach()
 foreach(suffix js css)
   file(SHA256 ${SOURCE}/index.${suffix} hash)
   string(SUBSTRING ${hash} 0 12 hash)
-  file(COPY_FILE ${SOURCE}/index.${suffix} ${PAGE}/index.${hash}.${suffix})
+  set(index_${suffix} index.${hash}.${suffix})
+  file(COPY_FILE ${SOURCE}/index.${suffix} ${PAGE}/${index_${suffix}})
   string(APPEND contents ${hash})
 endforeach()
-file(GLOB SCRIPT RELATIVE ${PAGE} ${PAGE}/index.*.js)
-file(GLOB STYLE RELATIVE ${PAGE} ${PAGE}/index.*.css)
+set(SCRIPT ${index_js})
+set(STYLE ${index_css})
 file(COPY_FILE ${SOURCE}/manifest.webmanifest ${PAGE}/manifest.webmanifest)
 file(COPY_FILE ${LICENSE} ${PAGE}/LICENSE.txt)
 file(COPY_FILE ${ICON} ${PAGE}/skorvane.svg)
