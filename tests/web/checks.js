@@ -369,18 +369,21 @@ const checks = {
     await page.waitForFunction(() => document.getElementById('mute').getAttribute('aria-pressed') === 'true');
     const game = await page.evaluate(() => document.querySelector('[data-game]').dataset.game);
     const reload = () => page.reload({waitUntil: 'domcontentloaded'});  // a file hanging holds the load event
+    const shown = async () => {  // once the game runs or is given up on: the page's message, or ''
+      await page.waitForFunction(`(${running})() || (${notice})()`, {timeout: 60000, polling: 100});
+      return (await page.evaluate(notice)) || '';
+    };
     for (const [end, rule, said] of [['.data.gz', {half: true}, ' stopped arriving'], ['.wasm', {half: true},
         ' stopped arriving'], ['.js', {hang: true}, ' stopped arriving'], ['.data.gz', {corrupt: true},
         ': the file is corrupt'], ['.wasm', {type: 'application/octet-stream'}]]) {
       rules.splice(0, rules.length, [new RegExp(`^${game}\\${end}$`), rule]);
       await reload();
       if (said) {
-        await page.waitForFunction(notice, {timeout: 60000, polling: 100});
-        assert.strictEqual(await page.evaluate(notice), `The game cannot start: ${game}${end}${said}.`);
+        assert.strictEqual(await shown(), `The game cannot start: ${game}${end}${said}.`);
         rules.length = 0;
-        await page.click('#again');
+        await Promise.all([page.waitForNavigation({waitUntil: 'domcontentloaded'}), page.click('#again')]);
       }
-      await page.waitForFunction(running, {timeout: 60000, polling: 100});
+      assert.strictEqual(await shown(), '', `the game once ${game}${end} comes whole`);
     }
     rules.splice(0, rules.length, [/\.data\.gz$/, {delay: 3000}]);
     await reload();
