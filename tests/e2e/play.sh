@@ -8,7 +8,6 @@
 #   game_pid      the process to signal
 #   printed TEXT [N]  waits until the game's output or standard error holds TEXT (N times)
 #   moves         waits until the picture changes by itself
-#   rockets_bar N waits until the green rockets bar is N pixels long, give or take one
 #   recorded      the seconds of sound OpenAL Soft's wave writer has written to game.wav
 #                 (stereo 32-bit float at the 44.1 kHz the config sets, in real time)
 #   hear_until S  waits until S seconds are recorded
@@ -27,13 +26,11 @@ shift 2
 work=$(mktemp -d) && out=$(mktemp) && err=$(mktemp) && pipe=$(mktemp -u) && mkfifo "$pipe" || exit 1
 trap 'rm -rf "$work" "$out" "$err" "$pipe"' EXIT
 picture() { import -window "$window" -depth 8 rgb:- | cksum; }
-bar() { import -window "$window" -crop 500x1+0+24 -depth 8 txt:- | grep -c '#00FF00'; }
 moves() {
   local first
   first=$(picture)
   timeout "$deadline" bash -c "until [ \"\$(picture)\" != '$first' ]; do :; done"
 }
-rockets_bar() { timeout "$deadline" bash -c "until [ \$((\$(bar) - $1)) -ge -1 ] && [ \$((\$(bar) - $1)) -le 1 ]; do :; done"; }
 recorded() { { stat -c %s game.wav 2>/dev/null || echo 68; } | awk '{print ($1 - 68) / 352800}'; }
 hear_until() { timeout "$deadline" bash -c "until awk -v s=\$(recorded) 'BEGIN {exit !(s >= $1)}'; do :; done"; }
 loudness() { sox -V1 game.wav -n trim "$1" "$2" ${3:+remix "$3"} stat 2>&1 | awk '/^RMS +amp/ {print $3}'; }
@@ -57,14 +54,14 @@ heard() {
   timeout "$deadline" bash -c "until timeout 0.5 parec -d out.monitor --format=float32le --channels=1 | \
     sox -V1 -t f32 -r 44100 -c 1 - -n stat 2>&1 | awk '/^RMS +amp/ {exit !(\$3 > 0.005)}'; do :; done"
 }
-export -f picture bar recorded pulse_up
+export -f picture recorded pulse_up
 export deadline
 
 cd "$work" && bash -c "$prepare" || exit 1
 cat "$pipe" > "$out" &
 reader=$!
-# shellcheck disable=SC2086  # the wrapper (valgrind and its options) is split on purpose
-timeout -k 10 $((2 * deadline)) $SKORVANE_UNDER "$game" $SKORVANE_ARGS > "$pipe" 2> "$err" &
+# shellcheck disable=SC2086  # the options are split on purpose
+timeout -k 10 $((2 * deadline)) "$game" $SKORVANE_ARGS > "$pipe" 2> "$err" &
 game_pid=$!
 
 if [ $# -gt 0 ]; then

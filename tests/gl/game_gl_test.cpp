@@ -134,11 +134,6 @@ struct Frame {
             for (int x = x0; x <= x1; ++x) count += lit(x, y);
         return count;
     }
-    std::vector<unsigned char> box(int x0, int y0, int x1, int y1) const {
-        std::vector<unsigned char> bytes;
-        for (int y = y0; y <= y1; ++y) bytes.insert(bytes.end(), at(x0, y), at(x1 + 1, y));
-        return bytes;
-    }
 };
 
 const Frame& drawFrame() {
@@ -181,23 +176,12 @@ protected:
         for (Asteroid& a : world.asteroids) a.z = -1000, a.fireballRadius = 1e6f;
         onKeyboard('p', 0, 0);
     }
-
-    // The first and last column of a row bright in the one channel given (0 red,
-    // 1 green) alone.
-    static std::pair<int, int> run(const Frame& frame, int y, int channel) {
-        std::pair<int, int> ends{-1, -1};
-        for (int x = 0; x < 500; ++x) {
-            const unsigned char* p = frame.at(x, y);
-            if ((p[0] > 200) == (channel == 0) && (p[1] > 200) == (channel == 1) && p[2] < 200)
-                ends = {ends.first < 0 ? x : ends.first, x};
-        }
-        return ends;
-    }
 };
 
 // Every colour, place, texture and tessellation of the scene at once, like the
 // core's replay hash: the scripted World the browser's test draws too, with
-// every kind of thing in view. The targeted tests below then say what moved.
+// every kind of thing in view, steered off the centre, and the overlay over it
+// (score, level, the lives and rockets bars; paused, so no crosshair).
 TEST_F(Game, AScriptedSceneLooksAsItAlwaysHas) {
     ASSERT_TRUE(showScriptedWorld(20275176u));  // a fire-ball, debris and flashes in view
     drawFrame();  // the rocket lights stand where the previous frame put them
@@ -210,15 +194,6 @@ TEST_F(Game, AScriptedSceneLooksAsItAlwaysHas) {
     EXPECT_EQ(hash, 0xf903732aff874bc0u)
         << std::hex << hash << ": see the frame with convert -size 500x500 "
         << "-depth 8 -flip rgb:$SKORVANE_SCENE_FRAME scene.png";
-}
-
-TEST_F(Game, SteeringShiftsTheWorldSoTheAimPointLiesOnTheViewAxis) {
-    world.aimX = 3, world.aimY = -2;
-    place(0, 3, -2, 40, 1);           // on the view axis: the window's centre
-    place(1, 3, 2, 40, 1).alive = 0;  // destroyed, its fire-ball over: not drawn
-    const Frame& frame = drawFrame();
-    EXPECT_EQ(frame.litIn(245, 245, 254, 254), 100) << "the live asteroid, at the centre";
-    EXPECT_EQ(frame.litIn(240, 60, 260, 90), 0) << "nothing where the destroyed one is";
 }
 
 TEST_F(Game, FramesLeaveBothMatrixStacksAndLightRocketsWhileTheyFly) {
@@ -248,38 +223,6 @@ TEST_F(Game, FramesLeaveBothMatrixStacksAndLightRocketsWhileTheyFly) {
     for (float f : projection) EXPECT_TRUE(std::isfinite(f));
     EXPECT_GT(projection[0], 0) << "a perspective that still shows something";
     onReshape(500, 500);
-}
-
-TEST_F(Game, TheOverlayShowsLivesRocketsAndTheCrosshairWhilePlaying) {
-    // 25 pixels an overlay unit; lives 12 rows from the top, rockets 24, crosshair at 250.
-    world.lives = 2.5f;
-    fireRocket();
-    for (int32_t state : {Playing, Paused}) {
-        world.playState = state;
-        const Frame& frame = drawFrame();
-        const auto [livesFrom, livesTo] = run(frame, 12, 0);  // 2.5 units centred on 250
-        const auto [rocketsFrom, rocketsTo] = run(frame, 24, 1);
-        EXPECT_TRUE(std::abs(livesFrom - 219) < 2 && std::abs(livesTo - 281) < 2) << livesFrom;
-        EXPECT_TRUE(std::abs(rocketsFrom - 225) < 2 && std::abs(rocketsTo - 275) < 2) << rocketsTo;
-        const unsigned char* armUp = frame.at(250, 244);
-        EXPECT_EQ(armUp[0] > 200 && armUp[1] > 200 && armUp[2] > 200, state == Playing);
-        EXPECT_FALSE(frame.lit(250, 240)) << "arms 0.3 units, 7.5 pixels, long";
-        EXPECT_FALSE(frame.lit(250, 249)) << "an open centre";
-    }
-}
-
-// The score at the top left, the level at the top right: each changes with its
-// own number alone.
-TEST_F(Game, TheOverlayWritesTheScoreAndTheLevel) {
-    const int score[] = {0, 0, 180, 40}, level[] = {320, 0, 499, 40};
-    auto text = [](const int* b) { return drawFrame().box(b[0], b[1], b[2], b[3]); };
-    const auto scoreBefore = text(score), levelBefore = text(level);
-    EXPECT_GT(drawFrame().litIn(score[0], score[1], score[2], score[3]), 20);
-    EXPECT_GT(drawFrame().litIn(level[0], level[1], level[2], level[3]), 60);
-    world.score = 12345;
-    EXPECT_TRUE(text(score) != scoreBefore && text(level) == levelBefore);
-    world.score = 0, world.level = 2;
-    EXPECT_TRUE(text(score) == scoreBefore && text(level) != levelBefore);
 }
 
 TEST_F(Game, TheGameOverScreenShowsItsTextAndNothingOfTheScene) {

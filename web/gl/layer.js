@@ -29,7 +29,7 @@ Module.layer = (function() {
 
   function makeTexture(index) {
     var p = pictures[index];
-    if (textures[index]) gl.deleteTexture(textures[index]);  // replaced, or lost with its context
+    if (textures[index]) gl.deleteTexture(textures[index]);  // replaced
     gl.bindTexture(gl.TEXTURE_2D, textures[index] = gl.createTexture());
     gl.pixelStorei(gl.UNPACK_ALIGNMENT, p.alignment);
     gl.texImage2D(gl.TEXTURE_2D, 0, gl.RGB, p.width, p.height, 0, gl.RGB, gl.UNSIGNED_BYTE, p.pixels);
@@ -39,7 +39,9 @@ Module.layer = (function() {
     gl.texParameteri(gl.TEXTURE_2D, gl.TEXTURE_MAG_FILTER, p.magFilter);
   }
 
+  // A lost context's objects went with it: deleting them in the new one is an error.
   function makeAll() {
+    textures = [];
     makeProgram();
     pictures.forEach(function(p, index) { makeTexture(index); });
   }
