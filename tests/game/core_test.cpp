@@ -2,7 +2,6 @@
 // hits, rockets, lives, steering, slots and levels. The replay covers the rest.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <tuple>
 #include <vector>

@@ -145,7 +145,6 @@ class WebKitPage {
     return this.driver.wait(() => this.evaluate(fn, ...args), timeout);
   }
   goto(address) { return this.driver.get(address); }
-  reload() { return this.driver.navigate().refresh(); }
   click(selector) { return this.driver.findElement(require('selenium-webdriver').By.css(selector)).click(); }
   async setViewport({width, height}) {  // the window, less what is not the page
     const window = this.driver.manage().window();
